@@ -1,0 +1,76 @@
+// Thin operating-system layer. Everything above it is portable; the Windows
+// build implements it with Win32, the native build with POSIX stand-ins that
+// reproduce the Windows behaviour the program relies on.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Same layout as the Windows SYSTEMTIME.
+struct CxSystemTime {
+    uint16_t wYear = 0;
+    uint16_t wMonth = 0;
+    uint16_t wDayOfWeek = 0;
+    uint16_t wDay = 0;
+    uint16_t wHour = 0;
+    uint16_t wMinute = 0;
+    uint16_t wSecond = 0;
+    uint16_t wMilliseconds = 0;
+};
+
+namespace cxplat {
+
+#ifdef _WIN32
+constexpr char kPathSep = '\\';
+#else
+constexpr char kPathSep = '/';
+#endif
+
+inline bool IsPathSep(char c) { return c == '\\' || c == '/'; }
+
+// --- time ---
+void GetLocalTime(CxSystemTime& out);
+// Windows VariantTimeToSystemTime rules: whole seconds, false outside years 100..9999.
+bool VariantTimeToSystemTime(double date, CxSystemTime& out);
+bool SystemTimeToVariantTime(const CxSystemTime& st, double& out);
+uint32_t CurrentThreadId();
+
+// --- profile (ini) files, GetPrivateProfileStringA / WritePrivateProfileStringA ---
+// section and key must be non-empty; returns the characters copied.
+uint32_t ReadProfileString(const char* path, const char* section, const char* key,
+                          const char* def, char* buf, uint32_t size);
+bool WriteProfileText(const char* path, const char* section, const char* key,
+                        const char* value);
+
+// --- folders and files ---
+// The common application data folder without a trailing separator.
+bool GetCommonAppDataFolder(std::string& out);
+// Tests point the folder elsewhere or make it unavailable (empty override).
+void OverrideCommonAppDataFolder(const char* folderOrNull, bool available = true);
+bool FolderExists(const char* path);
+bool CreateFolder(const char* path);
+bool FileExists(const char* path);
+bool RemoveFile(const char* path);
+bool CopyFileReplace(const char* from, const char* to);
+// Full path of the module's file; the program when module is null.
+bool GetModulePath(const void* module, std::string& out);
+// Opens with no sharing: on Windows a share-deny open, on POSIX an advisory
+// exclusive lock. Null when the file cannot be opened or another holder has it.
+FILE* OpenExclusive(const char* path, const char* mode);
+
+// --- version resources and registry ---
+bool GetFileVersion(const char* path, uint16_t version[4]);
+enum class RegRoot { LocalMachine, CurrentUser };
+bool RegReadString(RegRoot root, const char* key, const char* value, std::string& out);
+
+// --- shell ---
+bool ShellOpen(const char* target);
+
+// --- code pages: the system ANSI code page (1252 on the native build) ---
+unsigned AnsiCodePage();
+// Returns the number of units written (or needed when cap is 0); -1 on failure.
+int AnsiToUtf16(const char* in, int inLen, char16_t* out, int outCap);
+int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap);
+
+}  // namespace cxplat

@@ -1,0 +1,175 @@
+// Win32 implementation of the platform layer.
+#include "common/misc/CxPlatform.h"
+
+#include <windows.h>
+#include <io.h>
+#include <fcntl.h>
+#include <oleauto.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <optional>
+#include <vector>
+
+namespace cxplat {
+
+namespace {
+std::optional<std::string> g_appDataOverride;
+bool g_appDataAvailable = true;
+}  // namespace
+
+void GetLocalTime(CxSystemTime& out) {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    static_assert(sizeof(st) == sizeof(out), "SYSTEMTIME layout");
+    memcpy(static_cast<void*>(&out), &st, sizeof(out));
+}
+
+bool VariantTimeToSystemTime(double date, CxSystemTime& out) {
+    SYSTEMTIME st = {};
+    bool ok = ::VariantTimeToSystemTime(date, &st) != 0;
+    memcpy(static_cast<void*>(&out), &st, sizeof(out));
+    return ok;
+}
+
+bool SystemTimeToVariantTime(const CxSystemTime& in, double& out) {
+    SYSTEMTIME st;
+    memcpy(&st, static_cast<const void*>(&in), sizeof(st));
+    DATE d = 0;
+    bool ok = ::SystemTimeToVariantTime(&st, &d) != 0;
+    out = d;
+    return ok;
+}
+
+uint32_t CurrentThreadId() { return ::GetCurrentThreadId(); }
+
+uint32_t ReadProfileString(const char* path, const char* section, const char* key,
+                          const char* def, char* buf, uint32_t size) {
+    if (!buf || size == 0) return 0;
+    return ::GetPrivateProfileStringA(section, key, def ? def : "", buf, size, path);
+}
+
+bool WriteProfileText(const char* path, const char* section, const char* key,
+                        const char* value) {
+    return ::WritePrivateProfileStringA(section, key, value ? value : "", path) != 0;
+}
+
+void OverrideCommonAppDataFolder(const char* folder, bool available) {
+    if (folder) g_appDataOverride = folder; else g_appDataOverride.reset();
+    g_appDataAvailable = available;
+}
+
+bool GetCommonAppDataFolder(std::string& out) {
+    if (!g_appDataAvailable) return false;
+    if (g_appDataOverride) { out = *g_appDataOverride; return true; }
+    char path[MAX_PATH] = {};
+    // CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, current path.
+    if (FAILED(::SHGetFolderPathA(nullptr, 0x8023, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return false;
+    out = path;
+    return true;
+}
+
+bool FolderExists(const char* path) {
+    DWORD a = ::GetFileAttributesA(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateFolder(const char* path) { return ::CreateDirectoryA(path, nullptr) != 0; }
+
+bool FileExists(const char* path) {
+    DWORD a = ::GetFileAttributesA(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveFile(const char* path) { return ::DeleteFileA(path) != 0; }
+
+bool CopyFileReplace(const char* from, const char* to) {
+    return ::CopyFileA(from, to, FALSE) != 0;
+}
+
+bool GetModulePath(const void* module, std::string& out) {
+    char path[MAX_PATH] = {};
+    DWORD n = ::GetModuleFileNameA(static_cast<HMODULE>(const_cast<void*>(module)), path,
+                                   MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;
+    out.assign(path, n);
+    return true;
+}
+
+FILE* OpenExclusive(const char* path, const char* mode) {
+    if (!path || !*path || !mode || !*mode) return nullptr;
+    const bool write = mode[0] == 'w' || mode[0] == 'a';
+    const bool plus = strchr(mode, '+') != nullptr;
+    DWORD access = GENERIC_READ | ((write || plus) ? GENERIC_WRITE : 0);
+    DWORD disposition = mode[0] == 'w' ? CREATE_ALWAYS : mode[0] == 'a' ? OPEN_ALWAYS : OPEN_EXISTING;
+    HANDLE h = ::CreateFileA(path, access, 0 /* no sharing */, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    int flags = _O_BINARY | ((write || plus) ? (mode[0] == 'a' ? _O_APPEND : 0) : _O_RDONLY);
+    if (write || plus) flags |= _O_RDWR;
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
+    if (fd < 0) { ::CloseHandle(h); return nullptr; }
+    FILE* f = _fdopen(fd, mode);
+    if (!f) { _close(fd); return nullptr; }
+    return f;
+}
+
+bool GetFileVersion(const char* path, uint16_t version[4]) {
+    version[0] = version[1] = version[2] = version[3] = 0;
+    DWORD handle = 0;
+    DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0) return false;
+    std::vector<char> data(size);
+    if (!::GetFileVersionInfoA(path, 0, size, data.data())) return false;
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT len = 0;
+    if (!::VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &len) || !info ||
+        len < sizeof(VS_FIXEDFILEINFO))
+        return false;
+    version[0] = HIWORD(info->dwFileVersionMS);
+    version[1] = LOWORD(info->dwFileVersionMS);
+    version[2] = HIWORD(info->dwFileVersionLS);
+    version[3] = LOWORD(info->dwFileVersionLS);
+    return true;
+}
+
+bool RegReadString(RegRoot root, const char* key, const char* value, std::string& out) {
+    HKEY hRoot = root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    HKEY h = nullptr;
+    if (::RegOpenKeyExA(hRoot, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    LONG rc = ::RegQueryValueExA(h, value, nullptr, &type, nullptr, &size);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        ::RegCloseKey(h);
+        return false;
+    }
+    std::vector<char> data(size + 1, 0);
+    rc = ::RegQueryValueExA(h, value, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    ::RegCloseKey(h);
+    if (rc != ERROR_SUCCESS) return false;
+    out.assign(data.data());
+    return true;
+}
+
+bool ShellOpen(const char* target) {
+    HINSTANCE r = ::ShellExecuteA(nullptr, "open", target, "", "", SW_SHOWNORMAL);
+    return reinterpret_cast<intptr_t>(r) > 32;
+}
+
+unsigned AnsiCodePage() { return ::GetACP(); }
+
+int AnsiToUtf16(const char* in, int inLen, char16_t* out, int outCap) {
+    if (inLen == 0) return 0;
+    int n = ::MultiByteToWideChar(CP_ACP, 0, in, inLen, reinterpret_cast<wchar_t*>(out), outCap);
+    return n > 0 ? n : -1;
+}
+
+int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap) {
+    if (inLen == 0) return 0;
+    int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(in), inLen, out,
+                                  outCap, nullptr, nullptr);
+    return n > 0 ? n : -1;
+}
+
+}  // namespace cxplat
