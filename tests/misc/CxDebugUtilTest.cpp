@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
+#include <cctype>
 
 #include "common/misc/CxFile.h"
 #include "support/TestSupport.h"
@@ -82,10 +82,17 @@ TEST_F(LogFixture, LineCarriesTimeSourceThreadAndMark) {
     std::string c = Content();
     char tid[16];
     snprintf(tid, sizeof(tid), "%05x", cxplat::CurrentThreadId());
-    std::regex re(std::string("^\\[\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\]"
-                              "\\[CxDebugUtilTest\\.cpp (\\(77  \\))\\]\\[") +
-                  tid + "\\]\\[!!!\\] - value 5 and text\r\n$");
-    EXPECT_TRUE(std::regex_match(c, re)) << c;
+    // "[yyyy/mm/dd hh:mm:ss]" then the fixed fields
+    ASSERT_GE(c.size(), 22u);
+    const std::string stamp = c.substr(0, 21);
+    for (size_t i : {0u, 20u}) EXPECT_EQ(stamp[i], i ? ']' : '[');
+    for (size_t i : {5u, 8u}) EXPECT_EQ(stamp[i], '/');
+    for (size_t i : {14u, 17u}) EXPECT_EQ(stamp[i], ':');
+    EXPECT_EQ(stamp[11], ' ');
+    for (size_t i : {1u, 2u, 3u, 4u, 6u, 7u, 9u, 10u, 12u, 13u, 15u, 16u, 18u, 19u})
+        EXPECT_TRUE(isdigit(static_cast<unsigned char>(stamp[i]))) << c;
+    EXPECT_EQ(c.substr(21), std::string("[CxDebugUtilTest.cpp (77  )][") + tid +
+                                "][!!!] - value 5 and text\r\n");
     log.SetEnabled(true);
     log.SetLevel(3);
     log.Print(2, nullptr, 1, "detail");
