@@ -112,14 +112,6 @@ void GetFieldMapping(const AppSettings& s, int32_t out[kFieldMapCount]) {
     for (int i = 1; i < kFieldMapCount; ++i) out[i] = s.nAddrCustom[i - 1];
 }
 
-bool ReadPalmDesktopPathOverride(char* out, size_t size) {
-    if (!out || size == 0) return false;
-    out[0] = 0;
-    CxIniUtil programIni("", kSettingsFileName);
-    programIni.ReadString(kPathSection, kPDPathKey, out, static_cast<uint32_t>(size), "");
-    return out[0] != 0;
-}
-
 PalmUserList& GetPalmUserList() {
     static PalmUserList list;
     return list;

@@ -13,8 +13,6 @@ constexpr const char* kSettingsFileName = "brenvik.ini";
 constexpr const char* kSettingsSection = "Vantoro_OL_PD";
 constexpr const char* kVendorFolder = "brenvik";
 constexpr const char* kProductFolder = "Vantoro_OL_PD";
-constexpr const char* kPathSection = "Path";
-constexpr const char* kPDPathKey = "PDPath";
 
 constexpr int kCustomKeyCount = 10;
 constexpr int kFieldMapCount = 10;
@@ -72,10 +70,6 @@ void ApplyLogSettings(const AppSettings& settings, const char* dataFolder);
 
 // The ten values handed to the Outlook side: "AddrType", then custom keys 1..9.
 void GetFieldMapping(const AppSettings& settings, int32_t out[kFieldMapCount]);
-
-// The Palm Desktop folder override: section "Path", key "PDPath" of
-// "brenvik.ini" in the program's own folder. Empty when not set.
-bool ReadPalmDesktopPathOverride(char* out, size_t size);
 
 // One entry of the Palm Desktop user list.
 struct PalmUserInfo {

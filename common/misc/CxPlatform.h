@@ -63,6 +63,14 @@ FILE* OpenExclusive(const char* path, const char* mode);
 bool GetFileVersion(const char* path, uint16_t version[4]);
 enum class RegRoot { LocalMachine, CurrentUser };
 bool RegReadString(RegRoot root, const char* key, const char* value, std::string& out);
+bool RegKeyExists(RegRoot root, const char* key);
+
+// --- run-time libraries (none on the native build) ---
+void* LoadModule(const char* path);
+void* GetModuleSymbol(void* module, const char* name);
+void UnloadModule(void* module);
+bool SetCurrentFolder(const char* path);
+bool GetCurrentFolder(std::string& out);
 
 // --- shell ---
 bool ShellOpen(const char* target);

@@ -404,6 +404,22 @@ bool GetFileVersion(const char*, uint16_t version[4]) {
 
 bool RegReadString(RegRoot, const char*, const char*, std::string&) { return false; }
 
+bool RegKeyExists(RegRoot, const char*) { return false; }
+
+// Palm Desktop's libraries exist only on Windows.
+void* LoadModule(const char*) { return nullptr; }
+void* GetModuleSymbol(void*, const char*) { return nullptr; }
+void UnloadModule(void*) {}
+
+bool SetCurrentFolder(const char* path) { return path && *path && chdir(path) == 0; }
+
+bool GetCurrentFolder(std::string& out) {
+    char buf[4096];
+    if (!getcwd(buf, sizeof(buf))) return false;
+    out = buf;
+    return true;
+}
+
 bool ShellOpen(const char*) { return false; }
 
 unsigned AnsiCodePage() { return 1252; }

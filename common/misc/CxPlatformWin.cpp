@@ -152,6 +152,39 @@ bool RegReadString(RegRoot root, const char* key, const char* value, std::string
     return true;
 }
 
+bool RegKeyExists(RegRoot root, const char* key) {
+    HKEY hRoot = root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    HKEY h = nullptr;
+    if (::RegOpenKeyExA(hRoot, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(h);
+    return true;
+}
+
+void* LoadModule(const char* path) {
+    return (path && *path) ? reinterpret_cast<void*>(::LoadLibraryA(path)) : nullptr;
+}
+
+void* GetModuleSymbol(void* module, const char* name) {
+    if (!module || !name) return nullptr;
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+void UnloadModule(void* module) {
+    if (module) ::FreeLibrary(static_cast<HMODULE>(module));
+}
+
+bool SetCurrentFolder(const char* path) {
+    return path && *path && ::SetCurrentDirectoryA(path) != 0;
+}
+
+bool GetCurrentFolder(std::string& out) {
+    char buf[MAX_PATH] = {};
+    DWORD n = ::GetCurrentDirectoryA(MAX_PATH, buf);
+    if (n == 0 || n >= MAX_PATH) return false;
+    out.assign(buf, n);
+    return true;
+}
+
 bool ShellOpen(const char* target) {
     HINSTANCE r = ::ShellExecuteA(nullptr, "open", target, "", "", SW_SHOWNORMAL);
     return reinterpret_cast<intptr_t>(r) > 32;
