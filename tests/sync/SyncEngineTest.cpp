@@ -1,0 +1,371 @@
+#include "src/SyncEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <string>
+
+#include "common/misc/CxDebugUtil.h"
+#include "src/SyncHistory.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+CommAddr Rec(const char* first, const char* last, const char* email, const char* company = "") {
+    CommAddr r;
+    SetFieldText(r, FID_FIRST_NAME, first);
+    SetFieldText(r, FID_LAST_NAME, last);
+    SetFieldText(r, FID_EMAIL, email);
+    SetFieldText(r, FID_COMPANY, company);
+    return r;
+}
+
+void Add(CommAddrMgr& store, const CommAddr& rec) { ASSERT_NE(store.AddCopy(&rec), nullptr); }
+
+// A side over a plain store. Palm Desktop merges on update; Outlook takes a
+// whole copy keeping the stored native block.
+class FakeSide : public ISyncSide {
+public:
+    explicit FakeSide(bool merges) : m_bMerges(merges) {}
+    CommAddrMgr store;
+    bool failWrites = false;
+    bool failSave = false;
+    int saves = 0, adds = 0, updates = 0;
+
+    bool PutContact(const CommAddr& rec) override {
+        uint32_t pos = 0;
+        int res = store.FindMatch(&rec, nullptr, &pos);
+        if (res == MATCH_NEW) return AddContact(rec);
+        if (res == MATCH_DIFF) return UpdateContact(rec, pos);
+        return false;
+    }
+    bool AddContact(const CommAddr& rec) override {
+        ++adds;
+        if (failWrites) return false;
+        return store.AddCopy(&rec) != nullptr;
+    }
+    bool UpdateContact(const CommAddr& rec, uint32_t pos) override {
+        ++updates;
+        if (failWrites) return false;
+        if (m_bMerges) return store.UpdateAt(&rec, pos);
+        CommAddr* stored = store.GetAt(pos);
+        if (!stored) return false;
+        CommNativeBlock keep = stored->m_Native;
+        *stored = rec;
+        stored->m_Native = keep;
+        return true;
+    }
+    bool Save() override {
+        ++saves;
+        return !failSave;
+    }
+    CommAddrMgr& GetStore() override { return store; }
+
+private:
+    bool m_bMerges;
+};
+
+struct Answer {
+    bool ok;
+    int32_t action;
+    bool thisRun;
+    bool always;
+};
+
+class FakeUi : public ISyncCallback {
+public:
+    std::vector<int> progress;
+    std::vector<std::string> messages;
+    std::vector<SyncIcon> icons;
+    std::deque<Answer> answers;
+    int asked = 0, refreshes = 0;
+    bool busy = false, progressShown = false;
+
+    void SetBusy(bool b) override { busy = b; }
+    void ShowProgress(bool v) override { progressShown = v; }
+    void SetProgress(int p) override { progress.push_back(p); }
+    void SetRowTicked(bool, size_t, bool) override {}
+    void ShowMessage(const char* text, const char*, SyncIcon icon) override {
+        messages.push_back(text);
+        icons.push_back(icon);
+    }
+    bool AskConflict(const CommAddr&, const CommAddr&, int32_t& action, bool& thisRun,
+                     bool& always) override {
+        ++asked;
+        if (answers.empty()) return false;
+        Answer a = answers.front();
+        answers.pop_front();
+        action = a.action;
+        thisRun = a.thisRun;
+        always = a.always;
+        return a.ok;
+    }
+    void RefreshAfterChange() override { ++refreshes; }
+};
+
+struct SyncFixture : ::testing::Test {
+    vt_test::TempDir dir;
+    FakeSide palm{true};
+    FakeSide outlook{false};
+    SyncHistoryMgr history;
+    FakeUi ui;
+    int32_t confAction = 3;
+
+    void SetUp() override { history.SetDataFolder(dir.Path().c_str()); }
+
+    static std::vector<SyncRow> Rows(CommAddrMgr& store, bool ticked) {
+        std::vector<SyncRow> rows;
+        for (uint32_t i = 0; i < store.GetCount(); ++i) rows.push_back({store.GetAt(i), ticked});
+        return rows;
+    }
+    SyncResult Run(int mode, std::vector<SyncRow>& p, std::vector<SyncRow>& o) {
+        SyncEngine engine(palm, outlook, history, ui);
+        SyncResult r = engine.Run(mode, p, o, confAction);
+        EXPECT_FALSE(ui.busy);
+        EXPECT_FALSE(ui.progressShown);
+        return r;
+    }
+    int MaxProgressBefore100() {
+        int m = 0;
+        for (size_t i = 0; i + 1 < ui.progress.size(); ++i) m = std::max(m, ui.progress[i]);
+        return m;
+    }
+};
+
+TEST_F(SyncFixture, PalmToOutlookCountsOnlyWrittenRecords) {
+    Add(palm.store, Rec("Ann", "Ames", "a@x"));
+    Add(palm.store, Rec("Bob", "Bell", "b@x", "New Co"));
+    Add(palm.store, Rec("Cid", "Cole", "c@x"));
+    Add(outlook.store, Rec("Ann", "Ames", "a@x"));          // equal
+    Add(outlook.store, Rec("Bob", "Bell", "b@x", "Old Co"));  // differs
+    auto p = Rows(palm.store, true);
+    auto o = Rows(outlook.store, false);
+    SyncResult r = Run(1, p, o);
+    EXPECT_TRUE(r.ran);
+    EXPECT_EQ(r.updated, 2);
+    for (const SyncRow& row : p) EXPECT_FALSE(row.ticked);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Contact information synchronized successfully. 2 records updated.");
+    EXPECT_EQ(ui.icons[0], SyncIcon::Information);
+    EXPECT_EQ(MaxProgressBefore100(), 66);
+    EXPECT_EQ(ui.progress.back(), 100);
+    EXPECT_EQ(outlook.store.GetCount(), 3u);
+    EXPECT_STREQ(outlook.store.GetAt(1)->m_szCompany, "New Co");
+    EXPECT_EQ(palm.saves, 0);  // Outlook is written record by record
+    EXPECT_EQ(ui.refreshes, 1);
+    ASSERT_EQ(history.GetCount(), 1u);
+    SyncHistoryEntry* e = history.GetLast();
+    EXPECT_STREQ(e->szDescription, "Transfer contact information from Palm Desktop to Outlook.");
+    EXPECT_EQ(e->nRecordCount, 2);
+    EXPECT_LE(e->dtStart, e->dtEnd);
+    EXPECT_TRUE(vt_test::Exists(dir.File("synchis.dat")));
+}
+
+TEST_F(SyncFixture, NothingToWorkOnStopsWithoutHistory) {
+    struct Case { int mode; bool palmRows; const char* message; };
+    const Case cases[] = {
+        {1, true,
+         "No Palm Desktop contact record is selected. \r\n\r\nPlease select the records that you "
+         "want to update to Outlook."},
+        {2, true,
+         "No Outlook contact record is selected.\r\n\r\nPlease select the records that you want "
+         "to update to Palm Desktop."},
+        {3, false, "No contact information records found. Synchronization abort."},
+    };
+    Add(palm.store, Rec("Ann", "Ames", "a@x"));
+    for (const Case& c : cases) {
+        ui.messages.clear();
+        std::vector<SyncRow> p = c.palmRows ? Rows(palm.store, false) : std::vector<SyncRow>();
+        std::vector<SyncRow> o;
+        SyncResult r = Run(c.mode, p, o);
+        EXPECT_FALSE(r.ran);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0], c.message);
+        EXPECT_EQ(ui.icons.back(), SyncIcon::Error);
+    }
+    EXPECT_EQ(history.GetCount(), 0u);
+    EXPECT_FALSE(vt_test::Exists(dir.File("synchis.dat")));
+}
+
+TEST_F(SyncFixture, OutlookToPalmWithNothingChangedStillRecordsTheRun) {
+    Add(palm.store, Rec("Ann", "Ames", "a@x"));
+    Add(outlook.store, Rec("Ann", "Ames", "a@x"));
+    auto p = Rows(palm.store, false);
+    auto o = Rows(outlook.store, true);
+    SyncResult r = Run(2, p, o);
+    EXPECT_EQ(r.updated, 0);
+    EXPECT_EQ(palm.saves, 0);
+    EXPECT_EQ(ui.refreshes, 0);
+    ASSERT_EQ(history.GetCount(), 1u);
+    EXPECT_EQ(history.GetLast()->nRecordCount, 0);
+    EXPECT_STREQ(history.GetLast()->szDescription,
+                 "Transfer contact information from Outlook to Palm Desktop.");
+    EXPECT_FALSE(o[0].ticked);
+}
+
+TEST_F(SyncFixture, OutlookToPalmSavesOnceAfterChanges) {
+    Add(outlook.store, Rec("Ann", "Ames", "a@x"));
+    Add(outlook.store, Rec("Bob", "Bell", "b@x"));
+    auto p = Rows(palm.store, false);
+    auto o = Rows(outlook.store, true);
+    SyncResult r = Run(2, p, o);
+    EXPECT_EQ(r.updated, 2);
+    EXPECT_EQ(palm.saves, 1);
+    EXPECT_EQ(palm.store.GetCount(), 2u);
+}
+
+TEST_F(SyncFixture, FailedWritesAreNotCountedAndTheMessageSaysSo) {
+    Add(palm.store, Rec("Ann", "Ames", "a@x"));
+    Add(palm.store, Rec("Bob", "Bell", "b@x"));
+    outlook.failWrites = true;
+    auto p = Rows(palm.store, true);
+    auto o = Rows(outlook.store, false);
+    SyncResult r = Run(1, p, o);
+    EXPECT_EQ(r.updated, 0);
+    EXPECT_EQ(r.failedWrites, 2);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.icons[0], SyncIcon::Warning);
+    EXPECT_EQ(ui.messages[0],
+              "Contact information synchronized successfully. 0 records updated.\r\n\r\n"
+              "2 records could not be written. The debug log holds the reasons.");
+    EXPECT_EQ(history.GetLast()->nRecordCount, 0);
+}
+
+TEST_F(SyncFixture, FailedPalmSaveIsReported) {
+    Add(outlook.store, Rec("Ann", "Ames", "a@x"));
+    palm.failSave = true;
+    auto p = Rows(palm.store, false);
+    auto o = Rows(outlook.store, true);
+    Run(2, p, o);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.icons[0], SyncIcon::Warning);
+    EXPECT_NE(ui.messages[0].find("Palm Desktop data could not be saved"), std::string::npos);
+}
+
+TEST_F(SyncFixture, TwoWayAddsMissingRecordsBothWaysAndSaves) {
+    Add(palm.store, Rec("Ann", "Ames", "a@x"));
+    Add(outlook.store, Rec("Bob", "Bell", "b@x"));
+    auto p = Rows(palm.store, false);
+    auto o = Rows(outlook.store, false);
+    SyncResult r = Run(3, p, o);
+    EXPECT_EQ(r.updated, 2);
+    EXPECT_EQ(ui.asked, 0);
+    EXPECT_EQ(palm.store.GetCount(), 2u);
+    EXPECT_EQ(outlook.store.GetCount(), 2u);
+    EXPECT_EQ(palm.saves, 1);
+    EXPECT_FALSE(p[0].ticked);  // two-way leaves ticks alone
+    EXPECT_STREQ(history.GetLast()->szDescription,
+                 "Perform two way synchronization between Palm Desktop to Outlook.");
+}
+
+struct TwoWayConflict : SyncFixture {
+    void SetUp() override {
+        SyncFixture::SetUp();
+        Add(palm.store, Rec("Ann", "Ames", "a@x", "Palm Co"));
+        Add(palm.store, Rec("Bob", "Bell", "b@x", "Palm Co"));
+        Add(outlook.store, Rec("Ann", "Ames", "a@x", "Outlook Co"));
+        Add(outlook.store, Rec("Bob", "Bell", "b@x", "Outlook Co"));
+    }
+    SyncResult RunTwoWay() {
+        auto p = Rows(palm.store, false);
+        auto o = Rows(outlook.store, false);
+        return Run(3, p, o);
+    }
+};
+
+TEST_F(TwoWayConflict, StandingRulesDecideWithoutAsking) {
+    struct Case { int32_t conf; const char* palmCompany; const char* outlookCompany; };
+    const Case cases[] = {{1, "Palm Co", "Palm Co"}, {2, "Outlook Co", "Outlook Co"}};
+    for (const Case& c : cases) {
+        TearDown();
+        palm.store.Clear();
+        outlook.store.Clear();
+        SetUp();
+        confAction = c.conf;
+        ui.asked = 0;
+        SyncResult r = RunTwoWay();
+        EXPECT_EQ(ui.asked, 0);
+        EXPECT_EQ(r.updated, 2);
+        EXPECT_STREQ(palm.store.GetAt(0)->m_szCompany, c.palmCompany);
+        EXPECT_STREQ(outlook.store.GetAt(0)->m_szCompany, c.outlookCompany);
+        EXPECT_EQ(confAction, c.conf);
+    }
+}
+
+TEST_F(TwoWayConflict, DoNothingRuleAsksAtEachConflict) {
+    confAction = 3;
+    ui.answers = {{true, 3, false, false}, {true, 3, false, false}, {true, 3, false, false},
+                  {true, 3, false, false}};
+    SyncResult r = RunTwoWay();
+    EXPECT_EQ(ui.asked, 4);  // each pair once per pass, nothing settled
+    EXPECT_EQ(r.updated, 0);
+    EXPECT_EQ(palm.saves, 0);
+}
+
+TEST_F(TwoWayConflict, PalmWinsForAllFutureRunsIsStoredAndAsksNoMore) {
+    confAction = 0;
+    ui.answers = {{true, 1, false, true}};
+    SyncResult r = RunTwoWay();
+    EXPECT_EQ(ui.asked, 1);
+    EXPECT_EQ(confAction, 1);
+    EXPECT_EQ(r.updated, 2);
+    EXPECT_STREQ(outlook.store.GetAt(1)->m_szCompany, "Palm Co");
+    ui.asked = 0;
+    RunTwoWay();  // the next run asks nothing
+    EXPECT_EQ(ui.asked, 0);
+}
+
+TEST_F(TwoWayConflict, DoNothingForAllFutureRunsIsNotStored) {
+    confAction = 0;
+    ui.answers = {{true, 3, false, true}};
+    RunTwoWay();
+    EXPECT_EQ(ui.asked, 1);
+    EXPECT_EQ(confAction, 0);
+}
+
+TEST_F(TwoWayConflict, OutlookWinsButMergeKeepsCompanySoThePairIsAskedAgain) {
+    palm.store.Clear();
+    outlook.store.Clear();
+    Add(palm.store, Rec("Ann", "Ames", "a@x", "Palm Co"));
+    Add(outlook.store, Rec("Ann", "Ames", "a@x", ""));
+    confAction = 3;
+    ui.answers = {{true, 2, false, false}, {true, 3, false, false}};
+    RunTwoWay();
+    EXPECT_EQ(ui.asked, 2);
+    EXPECT_STREQ(palm.store.GetAt(0)->m_szCompany, "Palm Co");
+}
+
+TEST_F(TwoWayConflict, CancelEndsTheRunButRecordsIt) {
+    // One new Palm Desktop record first (written before the conflict), and
+    // an Outlook-only record that the cancelled run never reaches.
+    palm.store.Clear();
+    Add(palm.store, Rec("New", "Nash", "n@x"));
+    Add(palm.store, Rec("Ann", "Ames", "a@x", "Palm Co"));
+    Add(outlook.store, Rec("Zed", "Zorn", "z@x"));
+    confAction = 0;
+    ui.answers = {{false, 0, false, false}};
+    SyncResult r = RunTwoWay();
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(ui.asked, 1);
+    EXPECT_EQ(r.updated, 1);
+    EXPECT_EQ(confAction, 3);
+    EXPECT_EQ(palm.saves, 0);
+    EXPECT_EQ(palm.store.GetCount(), 2u);
+    EXPECT_EQ(outlook.store.GetCount(), 4u);
+    EXPECT_EQ(ui.messages.back(), "Contact information synchronized successfully. 1 records updated.");
+    EXPECT_EQ(history.GetCount(), 1u);
+}
+
+TEST_F(SyncFixture, HiddenRecordsAreNeverWalked) {
+    Add(palm.store, Rec("Ann", "Ames", "a@x"));
+    Add(palm.store, Rec("Hid", "Den", ""));  // no Email: not listed
+    auto p = std::vector<SyncRow>{{palm.store.GetAt(0), false}};
+    auto o = Rows(outlook.store, false);
+    SyncResult r = Run(3, p, o);
+    EXPECT_EQ(r.updated, 1);
+    ASSERT_EQ(outlook.store.GetCount(), 1u);
+    EXPECT_STREQ(outlook.store.GetAt(0)->m_szFirstName, "Ann");
+}
+
+}  // namespace
