@@ -162,13 +162,10 @@ struct CommPostalAddr {
 constexpr size_t COMM_CUSTOM_VALUES = 10;  // Custom 1..9 and slot 10
 constexpr size_t COMM_CUSTOM_LABELS = 9;
 
-// The common contact record. Every slot has its catalogue size; texts are
-// zero-terminated in the ANSI code page. A fresh record (CommAddr rec; or
-// CommAddr()) is all zero: every text empty, every number 0, no native
-// block. Copies are independent, including the native block.
-struct CommAddr {
-    CommAddr();
-
+// The value slots of the common contact record, in their fixed order. Every
+// slot has its catalogue size; texts are zero-terminated in the ANSI code
+// page.
+struct CommAddrData {
     char m_szFirstName[32];    // 1
     char m_szLastName[32];     // 3
     char m_szMiddleName[32];   // 2
@@ -248,6 +245,14 @@ struct CommAddr {
     int32_t m_nPrivate;     // 81
 
     char m_szCustomLabel[COMM_CUSTOM_LABELS][64];  // 82..90
+};
+
+// The common contact record: the value slots and the owned native block. A
+// fresh record (CommAddr rec; or CommAddr()) is all zero: every text empty,
+// every number 0, no native block. Copies are independent, including the
+// native block, so a record can be copied, assigned and destroyed freely.
+struct CommAddr : CommAddrData {
+    CommAddr() : CommAddrData() {}
 
     CommNativeBlock m_Native;
 };
@@ -331,8 +336,10 @@ private:
 
 // An index of one store over its match key, for many FindMatch calls in a
 // row: Find gives exactly what the store's FindMatch gives, without walking
-// every record. It holds positions only; rebuild it after the store gains
-// records or a stored key is changed.
+// every record. It holds positions only. Build it just before use: when the
+// store's count has changed since, Find falls back to the walk, but a key
+// changed in place (UpdateAt, or a write through a record pointer) is not
+// seen.
 class CommMatchIndex {
 public:
     explicit CommMatchIndex(CommAddrMgr& store);
@@ -348,5 +355,6 @@ private:
     uint64_t KeyHash(const CommAddr& rec) const;
 
     CommAddrMgr& m_Store;
+    uint32_t m_nCount;
     std::vector<Entry> m_Entries;  // sorted by hash, then position
 };
