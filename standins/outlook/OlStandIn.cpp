@@ -292,9 +292,13 @@ struct Store {
 
 // ------------------------------------------------------- dispatch objects
 
-// The name answered only under the English locale ("" for none); set when
-// an application object is made.
+// Test controls, read when an application object is made ("" for none):
+// a name answered only under the English locale, a name never answered and
+// a name whose invocation fails.
 std::wstring g_EnglishOnlyName;
+std::wstring g_UnknownName;
+std::wstring g_FailName;
+constexpr DISPID kFailingId = 0x7FFF0001;
 
 struct Member {
     const wchar_t* name;
@@ -364,7 +368,11 @@ public:
         if (!g_EnglishOnlyName.empty() && lcid != 0x0409 &&
             _wcsicmp(name, g_EnglishOnlyName.c_str()) == 0)
             return DISP_E_UNKNOWNNAME;
+        if (!g_UnknownName.empty() && _wcsicmp(name, g_UnknownName.c_str()) == 0)
+            return DISP_E_UNKNOWNNAME;
         DISPID id = Lookup(name);
+        if (id != DISPID_UNKNOWN && !g_FailName.empty() && _wcsicmp(name, g_FailName.c_str()) == 0)
+            id = kFailingId;
         if (id == DISPID_UNKNOWN) return DISP_E_UNKNOWNNAME;
         ids[0] = id;
         return hr;
@@ -377,6 +385,7 @@ public:
         if (!dp) dp = &none;
         if (dp->cArgs > 0 && !dp->rgvarg) return E_INVALIDARG;
         if (dp->cNamedArgs > 0 && !dp->rgdispidNamedArgs) return E_INVALIDARG;
+        if (id == kFailingId) return E_FAIL;
         return Do(id, flags, dp, result);
     }
 
@@ -616,6 +625,8 @@ public:
         std::wstring folder = ReadSetting(VT_OLSTANDIN_FOLDERNAME);
         if (!folder.empty()) m_pStore->folderName = folder;
         g_EnglishOnlyName = ReadSetting(VT_OLSTANDIN_ENGLISHONLY);
+        g_UnknownName = ReadSetting(VT_OLSTANDIN_UNKNOWNNAME);
+        g_FailName = ReadSetting(VT_OLSTANDIN_FAILNAME);
         m_pStore->Load();
     }
 
@@ -677,9 +688,9 @@ Factory g_Factory;
 
 // ------------------------------------------------------- registration
 
-bool SetKey(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+bool SetKey(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return false;
     LONG rc = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -688,7 +699,25 @@ bool SetKey(const std::wstring& path, const wchar_t* name, const std::wstring& v
     return rc == ERROR_SUCCESS;
 }
 
-const std::wstring kClassesKey = L"Software\\Classes\\";
+// Windows reads per-user classes from HKCU\Software\Classes; Wine reads
+// only the machine-wide classes root. The server goes into both.
+bool RegisterUnder(HKEY root, const std::wstring& prefix, const wchar_t* path) {
+    const std::wstring clsidKey = prefix + L"CLSID\\" VT_OLSTANDIN_CLSID_TEXT;
+    const std::wstring progKey = prefix + VT_OLSTANDIN_PROGID;
+    return SetKey(root, clsidKey, nullptr, L"Vantoro stand-in Outlook") &&
+           SetKey(root, clsidKey + L"\\InprocServer32", nullptr, path) &&
+           SetKey(root, clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
+           SetKey(root, clsidKey + L"\\ProgID", nullptr, VT_OLSTANDIN_PROGID) &&
+           SetKey(root, progKey, nullptr, L"Vantoro stand-in Outlook") &&
+           SetKey(root, progKey + L"\\CLSID", nullptr, VT_OLSTANDIN_CLSID_TEXT);
+}
+
+void UnregisterUnder(HKEY root, const std::wstring& prefix) {
+    RegDeleteTreeW(root, (prefix + L"CLSID\\" VT_OLSTANDIN_CLSID_TEXT).c_str());
+    RegDeleteKeyW(root, (prefix + L"CLSID\\" VT_OLSTANDIN_CLSID_TEXT).c_str());
+    RegDeleteTreeW(root, (prefix + VT_OLSTANDIN_PROGID).c_str());
+    RegDeleteKeyW(root, (prefix + VT_OLSTANDIN_PROGID).c_str());
+}
 
 }  // namespace
 
@@ -713,26 +742,19 @@ HRESULT WINAPI DllCanUnloadNow() {
     return g_nObjects == 0 && g_nLocks == 0 ? S_OK : S_FALSE;
 }
 
-// Registers for the current user only.
+// Registers for the current user and, where allowed, for the machine.
 HRESULT WINAPI DllRegisterServer() {
     wchar_t path[MAX_PATH * 4];
     DWORD n = GetModuleFileNameW(g_hModule, path, MAX_PATH * 4);
     if (n == 0 || n >= MAX_PATH * 4) return SELFREG_E_CLASS;
-    const std::wstring clsidKey = kClassesKey + L"CLSID\\" VT_OLSTANDIN_CLSID_TEXT;
-    const std::wstring progKey = kClassesKey + VT_OLSTANDIN_PROGID;
-    bool ok = SetKey(clsidKey, nullptr, L"Vantoro stand-in Outlook") &&
-              SetKey(clsidKey + L"\\InprocServer32", nullptr, path) &&
-              SetKey(clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
-              SetKey(clsidKey + L"\\ProgID", nullptr, VT_OLSTANDIN_PROGID) &&
-              SetKey(progKey, nullptr, L"Vantoro stand-in Outlook") &&
-              SetKey(progKey + L"\\CLSID", nullptr, VT_OLSTANDIN_CLSID_TEXT);
-    return ok ? S_OK : SELFREG_E_CLASS;
+    bool user = RegisterUnder(HKEY_CURRENT_USER, L"Software\\Classes\\", path);
+    bool machine = RegisterUnder(HKEY_CLASSES_ROOT, L"", path);
+    return user || machine ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT WINAPI DllUnregisterServer() {
-    RegDeleteTreeW(HKEY_CURRENT_USER,
-                   (kClassesKey + L"CLSID\\" VT_OLSTANDIN_CLSID_TEXT).c_str());
-    RegDeleteTreeW(HKEY_CURRENT_USER, (kClassesKey + VT_OLSTANDIN_PROGID).c_str());
+    UnregisterUnder(HKEY_CURRENT_USER, L"Software\\Classes\\");
+    UnregisterUnder(HKEY_CLASSES_ROOT, L"");
     return S_OK;
 }
 

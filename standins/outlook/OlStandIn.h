@@ -8,12 +8,17 @@
 
 #include <windows.h>
 
-// Settings, all under HKEY_CURRENT_USER.
+// Settings, all under HKEY_CURRENT_USER, read when the application object
+// is made.
 #define VT_OLSTANDIN_KEY L"Software\\Vantoro\\StandIns\\Outlook"
 // REG_SZ: the UTF-8 contacts file. Missing: an empty folder kept in memory.
 #define VT_OLSTANDIN_DATAFILE L"DataFile"
 // REG_SZ: a member name answered only under locale 0x0409.
 #define VT_OLSTANDIN_ENGLISHONLY L"EnglishOnlyName"
+// REG_SZ: a member name unknown in every locale (a property Outlook lacks).
+#define VT_OLSTANDIN_UNKNOWNNAME L"UnknownName"
+// REG_SZ: a member name whose every invocation fails with E_FAIL.
+#define VT_OLSTANDIN_FAILNAME L"FailName"
 // REG_SZ: the Contacts folder's name (default "Contacts").
 #define VT_OLSTANDIN_FOLDERNAME L"FolderName"
 
