@@ -141,9 +141,19 @@ const PropDef kProps[] = {
 };
 constexpr size_t kPropCount = sizeof(kProps) / sizeof(kProps[0]);
 
+// Member names are ASCII; folding only A-Z keeps lookups cheap.
+int NameCompare(const wchar_t* a, const wchar_t* b) {
+    for (;; ++a, ++b) {
+        wchar_t x = *a >= L'A' && *a <= L'Z' ? static_cast<wchar_t>(*a + 32) : *a;
+        wchar_t y = *b >= L'A' && *b <= L'Z' ? static_cast<wchar_t>(*b + 32) : *b;
+        if (x != y) return x < y ? -1 : 1;
+        if (!x) return 0;
+    }
+}
+
 int FindProp(const wchar_t* name) {
     for (size_t i = 0; i < kPropCount; ++i)
-        if (_wcsicmp(kProps[i].name, name) == 0) return static_cast<int>(i);
+        if (NameCompare(kProps[i].name, name) == 0) return static_cast<int>(i);
     return -1;
 }
 
@@ -366,12 +376,12 @@ public:
         const wchar_t* name = names[0];
         if (!name) return DISP_E_UNKNOWNNAME;
         if (!g_EnglishOnlyName.empty() && lcid != 0x0409 &&
-            _wcsicmp(name, g_EnglishOnlyName.c_str()) == 0)
+            NameCompare(name, g_EnglishOnlyName.c_str()) == 0)
             return DISP_E_UNKNOWNNAME;
-        if (!g_UnknownName.empty() && _wcsicmp(name, g_UnknownName.c_str()) == 0)
+        if (!g_UnknownName.empty() && NameCompare(name, g_UnknownName.c_str()) == 0)
             return DISP_E_UNKNOWNNAME;
         DISPID id = Lookup(name);
-        if (id != DISPID_UNKNOWN && !g_FailName.empty() && _wcsicmp(name, g_FailName.c_str()) == 0)
+        if (id != DISPID_UNKNOWN && !g_FailName.empty() && NameCompare(name, g_FailName.c_str()) == 0)
             id = kFailingId;
         if (id == DISPID_UNKNOWN) return DISP_E_UNKNOWNNAME;
         ids[0] = id;
@@ -395,7 +405,7 @@ protected:
 
     static DISPID LookupIn(const Member* members, size_t n, const wchar_t* name) {
         for (size_t i = 0; i < n; ++i)
-            if (_wcsicmp(members[i].name, name) == 0) return members[i].id;
+            if (NameCompare(members[i].name, name) == 0) return members[i].id;
         return DISPID_UNKNOWN;
     }
     // A plain method or property get: the right kind, no named arguments and
@@ -422,7 +432,7 @@ protected:
     static constexpr DISPID kSave = 1000;
 
     DISPID Lookup(const wchar_t* name) override {
-        if (_wcsicmp(name, L"Save") == 0) return kSave;
+        if (NameCompare(name, L"Save") == 0) return kSave;
         int p = FindProp(name);
         return p < 0 ? DISPID_UNKNOWN : static_cast<DISPID>(p + 1);
     }
