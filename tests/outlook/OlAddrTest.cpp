@@ -170,7 +170,10 @@ TEST(OlAddrRead, EmptyFolderLoadsAsEmptyStore) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], "Got the name of the Contacts folder: Contacts");
     EXPECT_THAT(messages[1], HasSubstr("Got the StoreID of the Contact folder: 0000000038A1BB10"));
-    EXPECT_THAT(log.Lines()[0], HasSubstr("[OlAddr.cpp"));
+    for (const auto& line : log.Lines()) {
+        EXPECT_THAT(line, HasSubstr("[OlAddr.cpp"));
+        EXPECT_THAT(line, HasSubstr("][   ] - "));  // level 2
+    }
 }
 
 TEST(OlAddrRead, EveryPairIsReadAndTheBufferIsKept) {

@@ -293,7 +293,10 @@ TEST(OlSession, StartLogsEveryStepAndCountsUsers) {
                                 "Got Outlook IDispatch interface successfully.",
                                 "Get Outlook MAPI namespace object successfully.",
                                 "Outlook Automation Succeeded."));
-        for (const auto& line : log.Lines()) EXPECT_THAT(line, HasSubstr("[OlComm.cpp"));
+        for (const auto& line : log.Lines()) {
+            EXPECT_THAT(line, HasSubstr("[OlComm.cpp"));
+            EXPECT_THAT(line, HasSubstr("][   ] - "));  // level 2: progress
+        }
         log.Reset();
         Session b;  // joins: no new lines
         EXPECT_TRUE(b.IsStarted());
@@ -382,6 +385,7 @@ TEST(OlSession, NoNameSpace) {
     auto messages = log.Messages();
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back(), "Failed to call Outlook.Application GetNameSpace method, hr=0x80004005");
+    EXPECT_THAT(log.Lines().back(), HasSubstr("[!!!]"));
     // the failed attempt let go of the application: the next one starts afresh
 }
 
