@@ -126,7 +126,7 @@ struct SlotInfo {
 #define VT_DATE_SLOT(id, member) VT_SLOT(id, SLOT_DATE, member)
 
 // Row i describes id i + 1.
-const SlotInfo kSlots[COMM_FIELD_COUNT] = {
+constexpr SlotInfo kSlots[COMM_FIELD_COUNT] = {
     VT_TEXT_SLOT(1, m_szFirstName),
     VT_TEXT_SLOT(2, m_szMiddleName),
     VT_TEXT_SLOT(3, m_szLastName),
@@ -224,17 +224,24 @@ const SlotInfo kSlots[COMM_FIELD_COUNT] = {
 #undef VT_INT_SLOT
 #undef VT_DATE_SLOT
 
+constexpr bool SlotRowsInIdOrder() {
+    for (size_t i = 0; i < COMM_FIELD_COUNT; ++i)
+        if (kSlots[i].m_nId != static_cast<int32_t>(i + 1)) return false;
+    return true;
+}
+static_assert(SlotRowsInIdOrder(), "slot row i must describe id i + 1");
+
 const SlotInfo* FindSlot(int32_t id) {
     if (id < 1 || id > static_cast<int32_t>(COMM_FIELD_COUNT)) return nullptr;
     return &kSlots[id - 1];
 }
 
-template <typename T, typename Rec>
-T* SlotPtr(Rec& rec, const SlotInfo& slot) {
-    using Byte = typename std::conditional<std::is_const<Rec>::value, const unsigned char, unsigned char>::type;
-    auto* base = reinterpret_cast<Byte*>(static_cast<typename std::conditional<
-        std::is_const<Rec>::value, const CommAddrData*, CommAddrData*>::type>(&rec));
-    return reinterpret_cast<T*>(base + slot.m_nOffset);
+unsigned char* SlotBase(CommAddr& rec) {
+    return reinterpret_cast<unsigned char*>(static_cast<CommAddrData*>(&rec));
+}
+
+const unsigned char* SlotBase(const CommAddr& rec) {
+    return reinterpret_cast<const unsigned char*>(static_cast<const CommAddrData*>(&rec));
 }
 
 bool InRange(int32_t id, int32_t lo, int32_t hi) { return id >= lo && id <= hi; }
@@ -306,34 +313,34 @@ char* GetTextSlot(CommAddr& rec, int32_t id, size_t* size) {
     const SlotInfo* slot = FindSlot(id);
     const bool ok = slot && slot->m_nKind == SLOT_TEXT;
     if (size) *size = ok ? slot->m_nSize : 0;
-    return ok ? SlotPtr<char>(rec, *slot) : nullptr;
+    return ok ? reinterpret_cast<char*>(SlotBase(rec) + slot->m_nOffset) : nullptr;
 }
 
 const char* GetTextSlot(const CommAddr& rec, int32_t id, size_t* size) {
     const SlotInfo* slot = FindSlot(id);
     const bool ok = slot && slot->m_nKind == SLOT_TEXT;
     if (size) *size = ok ? slot->m_nSize : 0;
-    return ok ? SlotPtr<const char>(rec, *slot) : nullptr;
+    return ok ? reinterpret_cast<const char*>(SlotBase(rec) + slot->m_nOffset) : nullptr;
 }
 
 int32_t* GetIntSlot(CommAddr& rec, int32_t id) {
     const SlotInfo* slot = FindSlot(id);
-    return slot && slot->m_nKind == SLOT_INT ? SlotPtr<int32_t>(rec, *slot) : nullptr;
+    return slot && slot->m_nKind == SLOT_INT ? reinterpret_cast<int32_t*>(SlotBase(rec) + slot->m_nOffset) : nullptr;
 }
 
 const int32_t* GetIntSlot(const CommAddr& rec, int32_t id) {
     const SlotInfo* slot = FindSlot(id);
-    return slot && slot->m_nKind == SLOT_INT ? SlotPtr<const int32_t>(rec, *slot) : nullptr;
+    return slot && slot->m_nKind == SLOT_INT ? reinterpret_cast<const int32_t*>(SlotBase(rec) + slot->m_nOffset) : nullptr;
 }
 
 double* GetDateSlot(CommAddr& rec, int32_t id) {
     const SlotInfo* slot = FindSlot(id);
-    return slot && slot->m_nKind == SLOT_DATE ? SlotPtr<double>(rec, *slot) : nullptr;
+    return slot && slot->m_nKind == SLOT_DATE ? reinterpret_cast<double*>(SlotBase(rec) + slot->m_nOffset) : nullptr;
 }
 
 const double* GetDateSlot(const CommAddr& rec, int32_t id) {
     const SlotInfo* slot = FindSlot(id);
-    return slot && slot->m_nKind == SLOT_DATE ? SlotPtr<const double>(rec, *slot) : nullptr;
+    return slot && slot->m_nKind == SLOT_DATE ? reinterpret_cast<const double*>(SlotBase(rec) + slot->m_nOffset) : nullptr;
 }
 
 bool SetFieldText(CommAddr& rec, int32_t id, const char* text) {
