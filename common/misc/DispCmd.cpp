@@ -79,16 +79,21 @@ HRESULT CDispCmd::GetText(LPCOLESTR name, char* buffer, int capacity) {
     }
     const int units = static_cast<int>(SysStringLen(v.bstrVal));
     const char16_t* text = reinterpret_cast<const char16_t*>(v.bstrVal);
-    int need = units ? cxplat::Utf16ToAnsi(text, units, nullptr, 0) : 0;
-    if (need > 0) {
-        std::vector<char> all(static_cast<size_t>(need));
-        need = cxplat::Utf16ToAnsi(text, units, all.data(), need);
-        const int n = need < 0 ? 0 : (need < capacity ? need : capacity - 1);
-        if (n > 0) memcpy(buffer, all.data(), static_cast<size_t>(n));
-        buffer[n] = 0;
-    } else {
-        buffer[0] = 0;
+    // Most values fit: convert straight into the buffer. A longer one is
+    // converted whole and then cut to capacity - 1 bytes. (An output size
+    // of 0 would only ask for the length, hence the check.)
+    int n = units && capacity > 1 ? cxplat::Utf16ToAnsi(text, units, buffer, capacity - 1) : 0;
+    if (n < 0) {
+        int need = cxplat::Utf16ToAnsi(text, units, nullptr, 0);
+        n = 0;
+        if (need > 0) {
+            std::vector<char> all(static_cast<size_t>(need));
+            need = cxplat::Utf16ToAnsi(text, units, all.data(), need);
+            n = need < 0 ? 0 : (need < capacity ? need : capacity - 1);
+            if (n > 0) memcpy(buffer, all.data(), static_cast<size_t>(n));
+        }
     }
+    buffer[n] = 0;
     VariantClear(&v);
     return 0;
 }
