@@ -1,0 +1,194 @@
+#include "OlTestEnv.h"
+
+#include <gtest/gtest.h>
+#include <ole2.h>
+
+#include <cstdio>
+
+#include "common/misc/CxDebugUtil.h"
+#include "common/misc/CxPlatform.h"
+#include "standins/outlook/OlStandIn.h"
+
+namespace ol_test {
+
+namespace {
+
+HMODULE StandInModule() {
+    static HMODULE h = nullptr;
+    if (!h) {
+        std::string path;
+        cxplat::GetModulePath(nullptr, path);
+        path = path.substr(0, path.find_last_of("\\/") + 1) + kStandInDll;
+        h = LoadLibraryA(path.c_str());
+    }
+    return h;
+}
+
+template <typename Fn>
+Fn Export(const char* name) {
+    HMODULE h = StandInModule();
+    return h ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(h, name))) : nullptr;
+}
+
+// COM for the whole program, as the application does at start-up.
+class ComEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_EQ(GetACP(), 1252u) << "the tests expect the Windows code page 1252";
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        ASSERT_TRUE(RegisterStandIn()) << "the stand-in Outlook could not be registered";
+    }
+    void TearDown() override {
+        SetStandInValue(VT_OLSTANDIN_DATAFILE, L"");
+        SetStandInValue(VT_OLSTANDIN_ENGLISHONLY, L"");
+        CoUninitialize();
+    }
+};
+
+const auto* const g_Env = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
+
+std::string Escape(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out;
+}
+
+std::string Unescape(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 1 < s.size()) {
+            char c = s[++i];
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+}  // namespace
+
+bool RegisterStandIn() {
+    auto fn = Export<VtOlStandInRegisterFn>("DllRegisterServer");
+    return fn && fn() == S_OK;
+}
+
+bool UnregisterStandIn() {
+    auto fn = Export<VtOlStandInRegisterFn>("DllUnregisterServer");
+    return fn && fn() == S_OK;
+}
+
+void SetStandInValue(const wchar_t* name, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, VT_OLSTANDIN_KEY, 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    if (value.empty())
+        RegDeleteValueW(key, name);
+    else
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+Counts GetCounts() {
+    Counts c;
+    auto fn = Export<VtOlStandInGetCountsFn>("VtOlStandInGetCounts");
+    if (fn) fn(&c.ids, &c.invokes);
+    return c;
+}
+
+void ResetCounts() {
+    auto fn = Export<VtOlStandInResetCountsFn>("VtOlStandInResetCounts");
+    if (fn) fn();
+}
+
+std::wstring Widen(const std::string& s) {
+    std::wstring out;
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+    if (n > 1) {
+        out.resize(static_cast<size_t>(n));
+        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, &out[0], n);
+        out.resize(static_cast<size_t>(n - 1));
+    }
+    return out;
+}
+
+void WriteContacts(const std::string& path, const std::vector<Props>& contacts) {
+    std::string out = "# seeded by a test\r\n";
+    for (const Props& c : contacts) {
+        out += "[Contact]\r\n";
+        for (const auto& kv : c) out += kv.first + "=" + Escape(kv.second) + "\r\n";
+    }
+    vt_test::WriteText(path, out);
+}
+
+std::vector<Props> ReadContacts(const std::string& path) {
+    std::vector<Props> out;
+    for (const std::string& line : SplitLines(vt_test::ReadText(path))) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line == "[Contact]") {
+            out.emplace_back();
+            continue;
+        }
+        size_t eq = line.find('=');
+        if (eq != std::string::npos && !out.empty())
+            out.back()[line.substr(0, eq)] = Unescape(line.substr(eq + 1));
+    }
+    return out;
+}
+
+StandInData::StandInData(const std::vector<Props>& contacts) : m_path(m_dir.File("contacts.txt")) {
+    if (!contacts.empty()) WriteContacts(m_path, contacts);
+    SetStandInValue(VT_OLSTANDIN_DATAFILE, Widen(m_path));
+}
+
+StandInData::~StandInData() { SetStandInValue(VT_OLSTANDIN_DATAFILE, L""); }
+
+LogCapture::LogCapture() {
+    CxDebugUtil& log = CxDebugUtil::Instance();
+    log.SetFolder(m_dir.Path().c_str());
+    log.SetEnabled(true);
+    log.SetLevel(3);
+}
+
+LogCapture::~LogCapture() {
+    CxDebugUtil& log = CxDebugUtil::Instance();
+    log.SetEnabled(false);
+    log.SetLevel(0);
+    log.SetFolder("./");
+}
+
+std::vector<std::string> LogCapture::Lines() const {
+    return SplitLines(vt_test::ReadText(CxDebugUtil::Instance().GetLogPath()));
+}
+
+std::vector<std::string> LogCapture::Messages() const {
+    std::vector<std::string> out;
+    for (const std::string& line : Lines()) {
+        size_t p = line.find("] - ");
+        out.push_back(p == std::string::npos ? line : line.substr(p + 4));
+    }
+    return out;
+}
+
+void LogCapture::Reset() { cxplat::RemoveFile(CxDebugUtil::Instance().GetLogPath().c_str()); }
+
+}  // namespace ol_test

@@ -1,0 +1,83 @@
+// Shared set-up of the Outlook tests: COM in a single-threaded apartment,
+// the stand-in Outlook registered from beside the test program, its
+// settings and data file, its call counters, and a captured debug log.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace ol_test {
+
+// Name of the stand-in's DLL beside the test program.
+constexpr const char* kStandInDll = "vt_outlook_standin.dll";
+
+bool RegisterStandIn();
+bool UnregisterStandIn();
+
+// The stand-in's settings (HKCU). An empty value removes it.
+void SetStandInValue(const wchar_t* name, const std::wstring& value);
+
+// Sets one stand-in setting for the scope (for the next session made).
+class ScopedSetting {
+public:
+    ScopedSetting(const wchar_t* name, const std::wstring& value) : m_name(name) {
+        SetStandInValue(name, value);
+    }
+    ~ScopedSetting() { SetStandInValue(m_name, L""); }
+
+private:
+    const wchar_t* m_name;
+};
+
+struct Counts {
+    long long ids = 0;
+    long long invokes = 0;
+};
+Counts GetCounts();
+void ResetCounts();
+
+std::wstring Widen(const std::string& s);
+
+// One contact of the stand-in's file: property name to UTF-8 value.
+using Props = std::map<std::string, std::string>;
+// Writes the stand-in's data file.
+void WriteContacts(const std::string& path, const std::vector<Props>& contacts);
+// Reads it back (after the session that wrote it has closed).
+std::vector<Props> ReadContacts(const std::string& path);
+
+// The data file of one test: named in the registry for the next session.
+class StandInData {
+public:
+    explicit StandInData(const std::vector<Props>& contacts = {});
+    ~StandInData();
+    const std::string& Path() const { return m_path; }
+    std::vector<Props> Read() const { return ReadContacts(m_path); }
+
+private:
+    vt_test::TempDir m_dir;
+    std::string m_path;
+};
+
+// Points the process-wide log at a temporary folder with every level on,
+// and restores it at the end of the scope.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    // The message parts (after " - ") of every line, in order.
+    std::vector<std::string> Messages() const;
+    // Whole lines, for the level marker.
+    std::vector<std::string> Lines() const;
+    void Reset();
+
+private:
+    vt_test::TempDir m_dir;
+};
+
+}  // namespace ol_test
