@@ -362,7 +362,9 @@ void PmMDBAccessor::OpenDatabase(int32_t kind, const char* path) {
     m_nKind = kind;
     CxCopyText(m_szFile, path ? path : "");
     CX_LOG(2, "Set database file to be opened: %s", m_szFile);
-    if (!m_szFile[0] || !cxplat::FileExists(m_szFile)) {
+    // A path cut to fit would name another file.
+    bool tooLong = path && strlen(path) >= sizeof m_szFile;
+    if (tooLong || !m_szFile[0] || !cxplat::FileExists(m_szFile)) {
         CX_LOG(0, "The file doesn't exist. Abort.");
         return;
     }

@@ -1,6 +1,7 @@
 // The accessor and the database utility against a real database.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "Palm6Support.h"
@@ -35,6 +36,16 @@ TEST_F(DbTest, OpenDatabaseLogsEachStep) {
     EXPECT_TRUE(log.Has(0, kSrc, "The file doesn't exist. Abort."));
     EXPECT_TRUE(acc.IsConnected());
     EXPECT_STREQ(acc.GetDatabaseFile(), Path("missing.mdb").c_str());
+
+    // A path too long for the field is not cut into another file's name.
+    std::string longPath = Path() + std::string(300, 'x');
+    Fixture(longPath.substr(0, 259)).Close();  // the cut name names a database
+    log.Reset();
+    acc.OpenDatabase(PM_DB_ADDR, longPath.c_str());
+    EXPECT_TRUE(log.Has(0, kSrc, "The file doesn't exist. Abort."));
+    EXPECT_EQ(strlen(acc.GetDatabaseFile()), 259u);
+    EXPECT_EQ(log.Count("Connection String:"), 0);
+    EXPECT_TRUE(acc.IsConnected());
 
     acc.OpenDatabase(PM_DB_ADDR, nullptr);
     EXPECT_TRUE(log.Has(2, kSrc, "Set database file to be opened: "));
