@@ -142,6 +142,11 @@ public:
         } else if (DeclIs(decl, "BIT") || DeclIs(decl, "BOOL") || DeclIs(decl, "YESNO")) {
             out.vt = PM_VT_BOOL;
             out.boolVal = sqlite3_column_int64(m_stmt, i) != 0 ? -1 : 0;
+        } else if (DeclIs(decl, "BLOB") || DeclIs(decl, "BINARY") || DeclIs(decl, "IMAGE")) {
+            out.vt = PM_VT_BINARY;
+        } else if (DeclIs(decl, "CHAR") || DeclIs(decl, "TEXT") || DeclIs(decl, "MEMO") ||
+                   DeclIs(decl, "CLOB")) {
+            SetText(i, out);
         } else if (DeclIs(decl, "SMALLINT") || DeclIs(decl, "SHORT")) {
             out.vt = PM_VT_I2;
             out.lVal = static_cast<int16_t>(sqlite3_column_int(m_stmt, i));
@@ -154,15 +159,8 @@ public:
         } else if (DeclIs(decl, "REAL") || DeclIs(decl, "FLOA") || DeclIs(decl, "DOUB")) {
             out.vt = PM_VT_R8;
             out.dblVal = sqlite3_column_double(m_stmt, i);
-        } else if (DeclIs(decl, "BLOB") || DeclIs(decl, "BINARY") || DeclIs(decl, "IMAGE")) {
-            out.vt = PM_VT_BINARY;
-        } else if (decl) {
-            out.vt = PM_VT_BSTR;
-            const void* t = sqlite3_column_text16(m_stmt, i);
-            int bytes = sqlite3_column_bytes16(m_stmt, i);
-            out.bstrVal = std::u16string(static_cast<const char16_t*>(t),
-                                         t ? static_cast<size_t>(bytes) / 2 : 0);
         } else if (type == SQLITE_INTEGER) {
+            // No known column type (an expression): as the value is stored.
             out.vt = PM_VT_I4;
             out.lVal = sqlite3_column_int(m_stmt, i);
         } else if (type == SQLITE_FLOAT) {
@@ -171,16 +169,19 @@ public:
         } else if (type == SQLITE_BLOB) {
             out.vt = PM_VT_BINARY;
         } else {
-            out.vt = PM_VT_BSTR;
-            const void* t = sqlite3_column_text16(m_stmt, i);
-            int bytes = sqlite3_column_bytes16(m_stmt, i);
-            out.bstrVal = std::u16string(static_cast<const char16_t*>(t),
-                                         t ? static_cast<size_t>(bytes) / 2 : 0);
+            SetText(i, out);
         }
         return true;
     }
 
 private:
+    void SetText(int i, PmSqlValue& out) const {
+        out.vt = PM_VT_BSTR;
+        const void* t = sqlite3_column_text16(m_stmt, i);
+        int bytes = sqlite3_column_bytes16(m_stmt, i);
+        out.bstrVal = std::u16string(static_cast<const char16_t*>(t),
+                                     t ? static_cast<size_t>(bytes) / 2 : 0);
+    }
     bool Prepare(PmDbError& err) {
         err.Reset();
         Close();
