@@ -151,6 +151,57 @@ std::wstring Diag(SQLSMALLINT type, SQLHANDLE h) {
     return all.empty() ? L"Unknown database error." : all;
 }
 
+// The ODBC path under Wine cuts each UTF-16 unit of statement text to its
+// low byte, while results come back whole. So statements travel as ASCII:
+// a text literal with other characters is rewritten as a concatenation
+// with SQLite's char(), 'M\u00fcller' becoming ('M' || char(252) || 'ller').
+std::wstring AsciiOnly(const std::wstring& sql) {
+    std::wstring out;
+    size_t i = 0;
+    while (i < sql.size()) {
+        if (sql[i] != L'\'') {
+            out += sql[i++];
+            continue;
+        }
+        // One literal: up to the quote that is not doubled.
+        size_t end = i + 1;
+        bool plain = true;
+        while (end < sql.size()) {
+            if (sql[end] == L'\'') {
+                if (end + 1 < sql.size() && sql[end + 1] == L'\'') {
+                    end += 2;
+                    continue;
+                }
+                break;
+            }
+            if (sql[end] > 0x7f) plain = false;
+            ++end;
+        }
+        if (plain) {
+            out.append(sql, i, end + 1 - i);
+            i = end + 1;
+            continue;
+        }
+        out += L"('";
+        for (size_t k = i + 1; k < end && k < sql.size(); ++k) {
+            unsigned c = sql[k];
+            if (c <= 0x7f) {
+                out += static_cast<wchar_t>(c);
+                continue;
+            }
+            if (c >= 0xD800 && c <= 0xDBFF && k + 1 < end && sql[k + 1] >= 0xDC00 &&
+                sql[k + 1] <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (sql[k + 1] - 0xDC00);
+                ++k;
+            }
+            out += L"' || char(" + std::to_wstring(c) + L") || '";
+        }
+        out += L"')";
+        i = end + 1;
+    }
+    return out;
+}
+
 // ---------------------------------------------------------------- Connection
 
 class Connection : public DispBase {
@@ -287,8 +338,9 @@ private:
             f = {E_FAIL, Diag(SQL_HANDLE_DBC, m_dbc)};
             return;
         }
+        std::wstring text = AsciiOnly(sql);
         SQLRETURN rc = SQLExecDirectW(
-            st, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(sql.c_str())), SQL_NTS);
+            st, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(text.c_str())), SQL_NTS);
         if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) f = {E_FAIL, Diag(SQL_HANDLE_STMT, st)};
         SQLFreeHandle(SQL_HANDLE_STMT, st);
     }
@@ -467,8 +519,9 @@ private:
             m_stmt = SQL_NULL_HSTMT;
             return;
         }
+        std::wstring text = AsciiOnly(sql);
         SQLRETURN rc = SQLExecDirectW(
-            m_stmt, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(sql.c_str())), SQL_NTS);
+            m_stmt, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(text.c_str())), SQL_NTS);
         if (!SQL_SUCCEEDED(rc)) {
             f = {E_FAIL, Diag(SQL_HANDLE_STMT, m_stmt)};
             Shut();

@@ -411,12 +411,13 @@ TEST_F(AddrEx2Test, TwoThousandContactsRoundTrip) {
         ASSERT_EQ(Describe(*r), Describe(book[static_cast<size_t>(i)])) << i;
 
     PmAddrEx2Record changed = book[999];
-    CxCopyText(changed.m_szCompany, "Changed Co.");
+    CxCopyText(changed.m_szCompany, "M\xfcller & S\xf6hne \x80");
     CxCopyText(changed.m_szNote, "A new note, isn't it?");
     changed.m_nStatus = 2;
     ASSERT_TRUE(util.WriteRecord(&changed));
     book[999] = changed;
     PmAddrEx2Record added = MakeRecord(2001, true);
+    CxCopyText(added.m_szFirstName, "J\xfcrgen \x80");
     ASSERT_TRUE(util.WriteRecord(&added));
     CxCopyText(added.m_szCategory, cats[added.m_nCategoryID]);
     book.push_back(added);

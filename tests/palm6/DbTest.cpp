@@ -248,3 +248,39 @@ TEST_F(DbTest, InformationTable) {
 
 }  // namespace
 }  // namespace palm6_test
+
+namespace palm6_test {
+namespace {
+
+// Both backends type a value by its column, as ADO types a field.
+TEST_F(DbTest, ValuesComeTypedByTheirColumn) {
+    auto db = MakeDb();
+    ASSERT_TRUE(db->Exec("CREATE TABLE Kinds ([I] INTEGER, [S] SMALLINT, [B] BIT, [V] VARCHAR(50), "
+                         "[M] MEMO, [D] DOUBLE, [T] DATETIME, [N] INTEGER)"));
+    ASSERT_TRUE(db->Exec("INSERT INTO Kinds ([I], [S], [B], [V], [M], [D], [T], [N]) VALUES "
+                         "(-70000, -300, 1, 'M\xfcller \x80', 'line 1\r\nline 2', 2.5, 40000.5, NULL)"));
+    db->Close();
+    PmMDBAccessor acc(PM_DB_ADDR, Path().c_str());
+    const char* const names[] = {"I", "S", "B", "V", "M", "D", "T", "N"};
+    PmSqlValues row;
+    int n = 8;
+    ASSERT_TRUE(acc.SelectFirst("Kinds", names, row, n));
+    ASSERT_EQ(n, 8);
+    EXPECT_EQ(row[0].vt, PM_VT_I4);
+    EXPECT_EQ(row[0].lVal, -70000);
+    EXPECT_EQ(row[1].vt, PM_VT_I4);  // a 16-bit field reads as an integer
+    EXPECT_EQ(row[1].lVal, -300);
+    EXPECT_EQ(row[2].vt, PM_VT_BOOL);
+    EXPECT_EQ(row[2].boolVal, 1);
+    ASSERT_EQ(row[3].vt, PM_VT_BSTR);
+    EXPECT_EQ(*row[3].bstrVal, u"M\u00fcller \u20ac");
+    char text[64];
+    ASSERT_TRUE(GetSqlText(&row[3], text, sizeof text));
+    EXPECT_STREQ(text, "M\xfcller \x80");
+    ASSERT_EQ(row[4].vt, PM_VT_BSTR);
+    EXPECT_EQ(*row[4].bstrVal, u"line 1\r\nline 2");
+    for (int i = 5; i < 8; ++i) EXPECT_EQ(row[static_cast<size_t>(i)].vt, PM_VT_EMPTY) << i;
+}
+
+}  // namespace
+}  // namespace palm6_test
