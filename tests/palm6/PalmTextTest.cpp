@@ -116,4 +116,33 @@ TEST(PalmText, FormatSqlLiteralOfALongTextKeepsTheQuotesBalanced) {
     EXPECT_LE(lit.size(), 20481u);
 }
 
+// Whatever the size, the literal is well formed and reads back as the start
+// of the text: the cut never splits a doubled quote.
+TEST(PalmText, EveryCutLiteralIsWellFormed) {
+    const char16_t* const texts[] = {u"'''''''", u"a'b''c'''d''''e", u"O'Hara's 'quote'", u"plain text"};
+    for (const char16_t* t : texts) {
+        std::u16string whole(t);
+        for (size_t size = 3; size <= 40; ++size) {
+            char out[64];
+            ASSERT_TRUE(FormatSqlLiteral(Text(t), out, size));
+            std::string lit(out);
+            ASSERT_LE(lit.size(), size - 1);
+            ASSERT_GE(lit.size(), 2u);
+            ASSERT_EQ(lit.front(), '\'');
+            ASSERT_EQ(lit.back(), '\'');
+            std::u16string read;
+            for (size_t i = 1; i + 1 < lit.size(); ++i) {
+                if (lit[i] == '\'') {
+                    // The pair's second quote must not be the closing one.
+                    ASSERT_LT(i + 2, lit.size()) << lit << " size " << size;
+                    ASSERT_EQ(lit[i + 1], '\'') << lit << " size " << size;
+                    ++i;
+                }
+                read += static_cast<char16_t>(static_cast<unsigned char>(lit[i]));
+            }
+            EXPECT_EQ(whole.compare(0, read.size(), read), 0) << lit;
+        }
+    }
+}
+
 }  // namespace
