@@ -456,6 +456,8 @@ bool PmMDBAccessor::ExecuteQuery(const char* statement, bool openResult) {
 }
 
 bool PmMDBAccessor::QueryFirst(const char* statement, PmSqlValues& values, int& count) {
+    // A statement that could not be built or run is no empty result.
+    m_bLastRefused = true;
     if (!statement || !statement[0]) {
         CX_LOG(0, "Invalid query string found.");
         return false;
@@ -468,6 +470,7 @@ bool PmMDBAccessor::QueryFirst(const char* statement, PmSqlValues& values, int& 
 }
 
 bool PmMDBAccessor::QueryNext(const char* statement, PmSqlValues& values, int& count) {
+    m_bLastRefused = false;
     if (!statement || !statement[0]) {
         CX_LOG(0, "Invalid query string found.");
         return false;
@@ -496,7 +499,10 @@ bool PmMDBAccessor::QueryNext(const char* statement, PmSqlValues& values, int& c
 
 bool PmMDBAccessor::SelectFirst(const char* table, const char* const* names, PmSqlValues& values,
                                 int& count) {
-    if (!GetQuery()) return false;
+    if (!GetQuery()) {
+        m_bLastRefused = true;
+        return false;
+    }
     const char* stmt = BuildSqlStatement(table, nullptr, SQL_SELECT, names, nullptr, count);
     CxCopyText(m_szLastSelect, stmt);
     return QueryFirst(m_szLastSelect, values, count);
