@@ -1,0 +1,32 @@
+// The one place through which the main window and start-up open the modal
+// dialogs. Each returns the modal result: 1 OK, 2 Cancel (also the close
+// box), -1 when the dialog could not be shown.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <functional>
+
+struct AppSettings;
+struct CommAddr;
+class PalmUserList;
+class OlAddrUtil;
+
+struct DialogContext {
+    AppSettings* settings = nullptr;     // edited in memory only
+    PalmUserList* users = nullptr;       // the Palm Desktop user list
+    OlAddrUtil* outlook = nullptr;       // may be null (no Outlook)
+    // Hands the current field mapping to the Outlook side (custom mapping OK).
+    std::function<void()> applyFieldMapping;
+};
+
+int ShowWizardDialog(HWND owner, DialogContext& ctx);
+int ShowOptionsDialog(HWND owner, DialogContext& ctx);
+int ShowCustomMapDialog(HWND owner, DialogContext& ctx);
+int ShowDetailDialog(HWND owner, const CommAddr& rec);
+int ShowDebugSettingsDialog(HWND owner, DialogContext& ctx);
+// The problem report; returns 1 when the user chose to quit the program.
+int ShowProblemReportDialog(HWND owner, DialogContext& ctx);
+int ShowAboutDialog(HWND owner);
+#endif
