@@ -76,6 +76,8 @@ Bytes EncodeRow(const Row& row, uint32_t columns, Kind (*kind)(uint32_t)) {
             auto it = row.ints.find(c);
             const uint32_t v = it == row.ints.end() ? 0 : it->second;
             b.IntVal(v, code != row.intCodes.end() ? code->second : (k == Kind::Flag ? 6 : 1));
+        } else if (k == Kind::Text && code != row.intCodes.end()) {
+            b.IntVal(0, code->second);  // a damaged row
         } else if (k == Kind::Text) {
             auto it = row.texts.find(c);
             b.TextVal(it == row.texts.end() ? std::string() : it->second);

@@ -52,7 +52,7 @@ struct Row {
     std::map<uint32_t, std::string> texts;  // text columns
     std::map<uint32_t, Block> blocks;       // 4.1.x columns 7 to 10
     uint8_t birthday[8] = {};               // 4.1.x column 65
-    std::map<uint32_t, uint32_t> intCodes;  // type code other than the written one
+    std::map<uint32_t, uint32_t> intCodes;  // another type code (text columns: an integer)
 };
 
 enum class Kind { Int, Flag, Text, Block, Eight };
