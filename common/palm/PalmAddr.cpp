@@ -95,13 +95,12 @@ bool PmAddrUtil::Load(const char* path) {
             CX_LOG(0, "Failed to check Palm Desktop address book file version.");
             break;
         }
-        char name[261];
-        uint32_t maximum = 260;
-        if (!ReadCountedString(name, maximum)) {
+        uint32_t maximum = sizeof(m_szStoredName) - 1;
+        if (!ReadCountedString(m_szStoredName, maximum)) {
             CX_LOG(0, "Failed to read Palm Desktop address book database file name.");
             break;
         }
-        CX_LOG(2, "Read Palm Desktop address book database file name: %s", name);
+        CX_LOG(2, "Read Palm Desktop address book database file name: %s", m_szStoredName);
         if (!LoadCustomLabels()) {
             CX_LOG(0, "Failed to load custom labels information.");
             break;

@@ -71,6 +71,8 @@ public:
     void SetSwapName(bool swap) { m_bSwapName = swap; }
     bool GetSwapName() const { return m_bSwapName; }
 
+    // The database file name stored in the loaded file (not used otherwise).
+    const char* GetStoredFileName() const { return m_szStoredName; }
     const char* GetCustomLabels() const { return m_szCustomLabels; }
     void SetCustomLabels(const char* labels);
     uint32_t GetResourceId() const { return m_nResourceId; }
@@ -103,6 +105,7 @@ private:
     bool m_bSwapName = false;
     bool m_bLoaded = false;
     uint32_t m_nVersion = VERSION_TAG;
+    char m_szStoredName[261] = {};
     char m_szCustomLabels[PM_ADDR_LABEL_SIZE] = {};
     uint32_t m_nResourceId = 74;
     uint32_t m_nFieldsPerRow = PM_ADDR_COLUMNS;

@@ -311,7 +311,9 @@ TEST_F(PalmAddrTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
         ASSERT_EQ(util.IsLoaded(), c.loads) << c.what;
         EXPECT_EQ(util.GetRecords()->GetCount(), c.rows) << c.what;
         if (!c.loads) continue;
-        if (c.rows) EXPECT_STREQ(util.GetRecords()->GetAt(2)->szLastName, "M\xfcller") << c.what;
+        if (c.rows) {
+            EXPECT_STREQ(util.GetRecords()->GetAt(2)->szLastName, "M\xfcller") << c.what;
+        }
         EXPECT_FALSE(util.IsSchemaWritable());
         EXPECT_FALSE(util.SaveAs(Path().c_str())) << c.what;
         EXPECT_EQ(vt_test::ReadBytes(Path()), bytes) << c.what;
