@@ -20,11 +20,13 @@ protected:
     std::string Path() const { return m_dir.File("prims.dat"); }
     // Writes bytes and opens them for reading.
     void OpenWith(const std::vector<uint8_t>& bytes) {
+        m_db.Close();  // Windows keeps others out of a file held open
         vt_test::WriteBytes(Path(), bytes);
         ASSERT_TRUE(m_db.Open(Path().c_str(), 0));
     }
     template <typename F>
     std::vector<uint8_t> Written(F write) {
+        m_db.Close();
         EXPECT_TRUE(m_db.Open(Path().c_str(), 3));
         EXPECT_TRUE(write(m_db));
         m_db.Close();
