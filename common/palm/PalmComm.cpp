@@ -172,7 +172,9 @@ bool PmBuildUserAddressPath(const char* folder, char* out, size_t size) {
 
 PmDBUtil::~PmDBUtil() { Close(); }
 
-void PmDBUtil::SetFileName(const char* name) { CxCopyText(m_szFileName, name); }
+void PmDBUtil::SetFileName(const char* name) {
+    if (name != m_szFileName) CxCopyText(m_szFileName, name);
+}
 
 bool PmDBUtil::Open(const char* fileName, int mode) {
     Close();
@@ -192,7 +194,7 @@ bool PmDBUtil::Open(const char* fileName, int mode) {
     m_pFile = f;
     m_nPos = 0;
     m_nFileSize = static_cast<uint64_t>(size);
-    if (fileName != m_szFileName) SetFileName(fileName);
+    SetFileName(fileName);
     return true;
 }
 

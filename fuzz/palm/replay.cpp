@@ -1,0 +1,27 @@
+// Runs both fuzz targets on every file of the given folders: the kept inputs
+// stay checked by the ordinary sanitizer build.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "fuzz/palm/FuzzPalm.h"
+
+int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
+    int files = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(argv[i], ec)) {
+            if (!entry.is_regular_file()) continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::vector<uint8_t> data(std::istreambuf_iterator<char>(in), {});
+            FuzzPalmClassic(data.data(), data.size());
+            FuzzPalmContacts41(data.data(), data.size());
+            ++files;
+        }
+    }
+    printf("replayed %d inputs\n", files);
+    return files > 0 ? 0 : 1;
+}
