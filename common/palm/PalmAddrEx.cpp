@@ -413,7 +413,7 @@ bool PmAddrExUtil::LoadRecords() {
             ok = false;
             break;
         }
-        m_pRecords->AddCopy(*record);
+        m_pRecords->Adopt(std::move(record));
     }
     if (!ok) {
         CX_LOG(0, "Palm Desktop Contacts records are not saved successfully.");

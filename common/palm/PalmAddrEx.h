@@ -67,6 +67,10 @@ class PmAddrExDataMgr {
 public:
     void Clear() { m_pRecs.RemoveAll(); }
     bool AddCopy(const PmAddrExRecord& record);
+    // Appends a record made for the list (no copy).
+    bool Adopt(std::unique_ptr<PmAddrExRecord> record) {
+        return m_pRecs.Append(std::move(record)) != nullptr;
+    }
     PmAddrExRecord* GetFirst() { return m_pRecs.GetFirst(); }
     PmAddrExRecord* GetNext() { return m_pRecs.GetNext(); }
     PmAddrExRecord* GetAt(size_t index) { return m_pRecs.GetAt(index); }
