@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxPlatform.h"
 #include "common/misc/CxText.h"
 #include "common/palm/PalmAddr.h"
@@ -23,7 +24,11 @@ std::string Folder() {
     static const std::string dir = [] {
         fs::path p = fs::temp_directory_path() / "vt_palm_bench";
         fs::create_directories(p);
-        return p.string() + "/";
+        const std::string d = p.string() + "/";
+        // Some lines are logged on every load whatever the level: keep them
+        // out of the working folder.
+        CxDebugUtil::Instance().SetFolder(d.c_str());
+        return d;
     }();
     return dir;
 }

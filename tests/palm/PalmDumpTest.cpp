@@ -8,6 +8,7 @@
 
 #include "common/misc/CxPlatform.h"
 #include "palm/PalmFixture.h"
+#include "palm/PalmTestUtil.h"
 #include "support/TestSupport.h"
 
 using namespace palm_fixture;
@@ -24,6 +25,7 @@ protected:
         return out.str();
     }
     vt_test::TempDir m_dir;
+    palm_test::LogCapture m_log;  // keeps the always-written lines out of the working folder
     std::string m_reason;
 };
 
