@@ -1,6 +1,7 @@
 // Runs both fuzz targets on every file of the given folders: the kept inputs
 // stay checked by the ordinary sanitizer build.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,13 @@
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
+    // Scratch files and the log go to a folder of its own, removed at the end.
+    std::error_code ec;
+    const fs::path scratch = fs::temp_directory_path(ec) / ("vt_palm_replay_" + std::to_string(
+                                 fs::file_time_type::clock::now().time_since_epoch().count()));
+    fs::create_directories(scratch, ec);
+    setenv("TMPDIR", scratch.c_str(), 1);
+    setenv("VT_FUZZ_LOG_DIR", scratch.c_str(), 1);
     int files = 0;
     for (int i = 1; i < argc; ++i) {
         std::error_code ec;
@@ -22,6 +30,7 @@ int main(int argc, char** argv) {
             ++files;
         }
     }
+    fs::remove_all(scratch, ec);
     printf("replayed %d inputs\n", files);
     return files > 0 ? 0 : 1;
 }
