@@ -125,4 +125,5 @@ private:
     std::unique_ptr<PmAddrUtil> m_pClassic;
     std::unique_ptr<PmAddrExUtil> m_pEx;
     std::unique_ptr<PmAddrEx2Util> m_pEx2;
+    char m_szEx2Path[PM_FILE_NAME_SIZE] = {};  // the loaded 6.x database
 };
