@@ -5,6 +5,7 @@
 
 #include "common/misc/CxPlatform.h"
 #include "common/misc/CxText.h"
+#include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmDesktop.h"
 #include "src/AppSettings.h"
 
@@ -35,6 +36,8 @@ void StartPalmDesktop(const ErrorReporter& reportError) {
     char folder[CX_MAX_PATH] = {};
     if (GetPalmDesktopFolder(folder, sizeof(folder)) == 0) cxplat::SetCurrentFolder(folder);
     LoadPalmLibraries(PM_LIB_ALL);
+    // Every store finds a user's data folder through the user manager.
+    PmAddrInfo::UseUserDataFolder();
     BuildPalmUserList(reportError);
 }
 

@@ -81,4 +81,10 @@ unsigned AnsiCodePage();
 int AnsiToUtf16(const char* in, int inLen, char16_t* out, int outCap);
 int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap);
 
+// --- safe replacement of a file ---
+// Flushes the stream and asks the system to put its data on disk.
+bool FlushToDisk(FILE* f);
+// Replaces 'to' by 'from' in one step (same folder); 'from' is gone after.
+bool MoveFileReplace(const char* from, const char* to);
+
 }  // namespace cxplat

@@ -447,4 +447,14 @@ int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap) {
     return inLen;
 }
 
+bool FlushToDisk(FILE* f) {
+    if (!f || fflush(f) != 0) return false;
+    return fsync(fileno(f)) == 0;
+}
+
+bool MoveFileReplace(const char* from, const char* to) {
+    if (!from || !*from || !to || !*to) return false;
+    return rename(from, to) == 0;
+}
+
 }  // namespace cxplat

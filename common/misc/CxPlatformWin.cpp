@@ -205,4 +205,23 @@ int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap) {
     return n > 0 ? n : -1;
 }
 
+bool FlushToDisk(FILE* f) {
+    if (!f || fflush(f) != 0) return false;
+    return _commit(_fileno(f)) == 0;
+}
+
+bool MoveFileReplace(const char* from, const char* to) {
+    if (!from || !*from || !to || !*to) return false;
+    auto widen = [](const char* s, std::vector<wchar_t>& out) {
+        int n = ::MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+        if (n <= 0) return false;
+        out.resize(static_cast<size_t>(n));
+        return ::MultiByteToWideChar(CP_ACP, 0, s, -1, out.data(), n) == n;
+    };
+    std::vector<wchar_t> wFrom, wTo;
+    if (!widen(from, wFrom) || !widen(to, wTo)) return false;
+    return ::MoveFileExW(wFrom.data(), wTo.data(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 }  // namespace cxplat

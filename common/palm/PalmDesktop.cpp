@@ -186,10 +186,14 @@ bool GetUserDataFolder(uint32_t userId, char* buffer, size_t size) {
     UmGetRootDirectory(root, &len);
     root[CX_MAX_PATH - 1] = 0;
     if (!root[0]) return false;
-    if (len <= 0 || len > static_cast<int16_t>(CX_MAX_PATH)) len = CX_MAX_PATH;
+    // The root call gave back the length it wrote: the user directory gets
+    // the whole buffer again.
+    len = static_cast<int16_t>(CX_MAX_PATH);
     UmGetUserDirectory(userId, user, &len);
     user[CX_MAX_PATH - 1] = 0;
     std::string folder = std::string(root) + user + "\\";
+    // A cut folder would name another place.
+    if (folder.size() >= size) return false;
     CxCopyText(buffer, size, folder.c_str());
     return true;
 }

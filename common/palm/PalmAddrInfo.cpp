@@ -1,0 +1,754 @@
+#include "common/palm/PalmAddrInfo.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "common/misc/CxDebugUtil.h"
+#include "common/misc/CxText.h"
+#include "common/palm/PalmDesktop.h"
+
+namespace {
+
+// A Palm text field receives a common value only when that value is not
+// empty; a value too long for the field is cut, and the cut is logged so a
+// user who enables the log can see what did not fit.
+void PutText(char* dst, size_t width, const char* src, const char* field) {
+    if (!src || !src[0] || width == 0) return;
+    const size_t len = strlen(src);
+    CxCopyText(dst, width, src);
+    if (len >= width)
+        CX_LOG(2, "Text cut to fit Palm Desktop field %s (%d characters): %s", field,
+               static_cast<int>(width - 1), src);
+}
+
+template <size_t N>
+void PutText(char (&dst)[N], const char* src, const char* field) {
+    PutText(dst, N, src, field);
+}
+
+// Common text of a catalogue field ("" for an id without text).
+const char* Common(const CommAddr& rec, int32_t id) {
+    size_t size = 0;
+    const char* text = GetTextSlot(rec, id, &size);
+    return text ? text : "";
+}
+
+// A Palm text into a common field, cut to the common width. The Palm field
+// may be full to its last byte.
+void Take(CommAddr& rec, int32_t id, const char* src, size_t width) {
+    if (!src || !src[0]) return;
+    char buf[8192];
+    const size_t n = strnlen(src, width < sizeof buf ? width : sizeof buf - 1);
+    memcpy(buf, src, n);
+    buf[n] = '\0';
+    SetFieldText(rec, id, buf);
+}
+
+template <size_t N>
+void Take(CommAddr& rec, int32_t id, const char (&src)[N]) {
+    Take(rec, id, src, N);
+}
+
+// The common field of a phone label code, Palm to common; 0 for none.
+int32_t PhoneFieldToCommon(int32_t code) {
+    switch (code) {
+    case PM_PHONE_WORK: return FID_WORK_PHONE;
+    case PM_PHONE_HOME: return FID_HOME_PHONE;
+    case PM_PHONE_FAX: return FID_WORK_FAX;
+    case PM_PHONE_OTHER: return FID_OTHER_PHONE;
+    case PM_PHONE_EMAIL: return FID_EMAIL;
+    case PM_PHONE_MAIN: return FID_PRIMARY_PHONE;
+    case PM_PHONE_MOBILE: return FID_MOBILE_PHONE;
+    default: return 0;
+    }
+}
+
+// The phone slots of a native record.
+struct PhoneSlots {
+    int count = 0;
+    char* text[7] = {};
+    size_t width = 0;
+    int32_t* label[7] = {};
+};
+
+PhoneSlots SlotsOf(PmAddrInfoRecord& r) {
+    PhoneSlots s;
+    if (r.m_pAddr) {
+        s.count = 5;
+        s.width = sizeof r.m_pAddr->szPhone[0];
+        for (int i = 0; i < 5; ++i) {
+            s.text[i] = r.m_pAddr->szPhone[i];
+            s.label[i] = &r.m_pAddr->nPhoneKind[i];
+        }
+    } else if (r.m_pAddrEx) {
+        s.count = 7;
+        s.width = sizeof r.m_pAddrEx->szPhone[0];
+        for (int i = 0; i < 7; ++i) {
+            s.text[i] = r.m_pAddrEx->szPhone[i];
+            s.label[i] = &r.m_pAddrEx->nPhoneKind[i];
+        }
+    } else if (r.m_pAddrEx2) {
+        s.count = PM_ADDREX2_PHONES;
+        s.width = sizeof r.m_pAddrEx2->m_szPhone[0];
+        for (int i = 0; i < PM_ADDREX2_PHONES; ++i) {
+            s.text[i] = r.m_pAddrEx2->m_szPhone[i];
+            s.label[i] = &r.m_pAddrEx2->m_nPhoneLabel[i];
+        }
+    }
+    return s;
+}
+
+void PhonesToCommon(PmAddrInfoRecord& r, CommAddr& out) {
+    PhoneSlots s = SlotsOf(r);
+    for (int i = 0; i < s.count; ++i) {
+        if (!s.text[i][0]) continue;
+        const int32_t id = PhoneFieldToCommon(*s.label[i]);
+        if (id) Take(out, id, s.text[i], s.width);
+    }
+}
+
+// Text up to its first comma (the first of several categories).
+void FirstCategory(const char* text, char* out, size_t size) {
+    CxCopyText(out, size, text);
+    if (char* comma = strchr(out, ',')) *comma = '\0';
+}
+
+double PalmDayToDate(uint32_t day) {
+    return static_cast<double>(day) - static_cast<double>(PM_DATE_OFFSET);
+}
+
+// A common date as a Palm day: truncated toward zero, plus the offset,
+// wrapping at 32 bits. A value no integer can hold gives the offset alone.
+int32_t DateToPalmDay(double date) {
+    int64_t whole = 0;
+    if (std::isfinite(date) && date > -9.0e18 && date < 9.0e18) whole = static_cast<int64_t>(date);
+    const uint32_t day =
+        static_cast<uint32_t>(static_cast<uint64_t>(whole) + static_cast<uint64_t>(PM_DATE_OFFSET));
+    int32_t out;
+    memcpy(&out, &day, sizeof out);
+    return out;
+}
+
+double ReadStoredDouble(const uint8_t (&bytes)[8]) {
+    double d;
+    memcpy(&d, bytes, sizeof d);
+    return d;
+}
+
+void WriteStoredDouble(uint8_t (&bytes)[8], double d) { memcpy(bytes, &d, sizeof d); }
+
+const char* Extension(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    const char* dot = strrchr(name, '.');
+    return dot ? dot : "";
+}
+
+bool SameText(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b) {
+        char x = *a, y = *b;
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return *a == *b;
+}
+
+int32_t StatusOf(const PmAddrInfoRecord& r) {
+    if (r.m_pAddr) return r.m_pAddr->nStatus;
+    if (r.m_pAddrEx) return r.m_pAddrEx->nStatus;
+    if (r.m_pAddrEx2) return r.m_pAddrEx2->m_nStatus;
+    return 0;
+}
+
+constexpr int32_t kStatusAdded = 1;
+constexpr int32_t kStatusChanged = 2;
+constexpr int32_t kStatusNotOffered = 4 | 128;
+constexpr int32_t kPlacementNew = 0x7FFFFFFF;
+
+}  // namespace
+
+PmAddrInfoRecord::PmAddrInfoRecord(int generation) : m_nGeneration(generation) {
+    switch (generation) {
+    case PM_GEN_CLASSIC:
+        m_pAddr = std::make_unique<PmAddrRecord>();
+        break;
+    case PM_GEN_41X:
+        m_pAddrEx = std::make_unique<PmAddrExRecord>();
+        break;
+    case PM_GEN_6X:
+        m_pAddrEx2 = std::make_unique<PmAddrEx2Record>();
+        ClearRecord(*m_pAddrEx2);
+        break;
+    default:
+        break;
+    }
+}
+
+PmAddrInfo::PmAddrInfo() { Init(GetPalmDesktopVersion()); }
+
+PmAddrInfo::PmAddrInfo(uint32_t palmVersion) { Init(palmVersion); }
+
+PmAddrInfo::~PmAddrInfo() {
+    m_Recs.RemoveAll(true);
+    if (m_pStore) m_pStore->Clear();
+}
+
+void PmAddrInfo::Init(uint32_t palmVersion) {
+    m_nInstalledGen = GenerationFromVersion(palmVersion);
+    CX_LOG(2, "Palm Desktop Version: %d", static_cast<int>(palmVersion));
+    m_nLoadedGen = PM_GEN_UNKNOWN;
+    m_pStore = std::make_unique<CommAddrMgr>();
+    m_pClassic = std::make_unique<PmAddrUtil>();
+    m_pEx = std::make_unique<PmAddrExUtil>();
+    m_pEx2 = std::make_unique<PmAddrEx2Util>();
+}
+
+int PmAddrInfo::GenerationFromVersion(uint32_t palmVersion) {
+    if (palmVersion >= 60000u) return PM_GEN_6X;
+    if (palmVersion >= 40102u) return PM_GEN_41X;
+    if (palmVersion >= 30500u) return PM_GEN_CLASSIC;
+    return PM_GEN_UNKNOWN;
+}
+
+void PmAddrInfo::UseUserDataFolder() {
+    auto finder = [](uint32_t userId, char* folder, size_t size) {
+        return GetUserDataFolder(userId, folder, size);
+    };
+    PmSetUserFolderFinder(finder);
+    PmAddrEx2Util::SetUserFolderSource(finder);
+}
+
+bool PmAddrInfo::IsLoaded() const {
+    return m_nLoadedGen == PM_GEN_CLASSIC || m_nLoadedGen == PM_GEN_41X ||
+           m_nLoadedGen == PM_GEN_6X;
+}
+
+void PmAddrInfo::SetSwapName(bool swap) {
+    m_pClassic->SetSwapName(swap);
+    m_pEx->SetSwapName(swap);
+}
+
+const PmAddrInfoRecord* PmAddrInfo::GetRecordAt(size_t index) const {
+    return const_cast<CxList<PmAddrInfoRecord>&>(m_Recs).GetAt(index);
+}
+
+void PmAddrInfo::Clear() {
+    m_nLoadedGen = PM_GEN_UNKNOWN;
+    m_pClassic->GetRecords()->Clear();
+    m_pEx->GetRecords()->Clear();
+    m_pEx2->GetRecords()->Clear();
+    m_Recs.RemoveAll(true);
+    m_pStore->Clear();
+    m_szEx2Path[0] = '\0';
+}
+
+int PmAddrInfo::DetectFileType(const char* path) {
+    if (!path || !path[0]) return PM_GEN_UNKNOWN;
+    CX_LOG(2, "Check Palm Desktop Contacts file version, file: %s", path);
+    const char* ext = Extension(path);
+    int found = PM_GEN_FAILED;
+    if (SameText(ext, ".mdb")) {
+        bool loaded = false;
+        {
+            PmAddrEx2Util probe(path);
+            loaded = probe.IsLoaded();
+        }
+        // The probe moved the one contacts connection to its file: a loaded
+        // 6.x database must keep receiving its own writes.
+        if (m_nLoadedGen == PM_GEN_6X && m_szEx2Path[0]) m_pEx2->Open(PM_DB_ADDR, m_szEx2Path);
+        if (loaded) {
+            CX_LOG(2, "Check Palm Desktop Contacts file type: (%s) - Palm Desktop 6.x", path);
+            found = PM_GEN_6X;
+        }
+    } else if (SameText(ext, ".dat")) {
+        bool loaded = false;
+        {
+            PmAddrExUtil probe(path);
+            loaded = probe.IsLoaded();
+        }
+        if (loaded) {
+            CX_LOG(2, "Check Palm Desktop Contacts file type: (%s) - Palm Desktop 4.1.x", path);
+            found = PM_GEN_41X;
+        } else {
+            {
+                PmAddrUtil probe(path);
+                loaded = probe.IsLoaded();
+            }
+            if (loaded) {
+                CX_LOG(2,
+                       "Check Palm Desktop Contacts file type: (%s) - Palm Desktop 4.1 or earlier",
+                       path);
+                found = PM_GEN_CLASSIC;
+            }
+        }
+    }
+    if (found == PM_GEN_FAILED)
+        CX_LOG(0, "Failed to check Palm Desktop Contacts file type: (%s)", path);
+    return found;
+}
+
+bool PmAddrInfo::LoadByUser(uint32_t userId) {
+    Clear();
+    CX_LOG(2, "Load Palm Desktop Contacts by user: %d", static_cast<int>(userId));
+    bool ok = false;
+    switch (m_nInstalledGen) {
+    case PM_GEN_6X:
+        ok = m_pEx2->LoadByUser(userId);
+        break;
+    case PM_GEN_41X:
+        ok = m_pEx->LoadByUser(userId);
+        break;
+    case PM_GEN_CLASSIC:
+        ok = m_pClassic->LoadByUser(userId);
+        break;
+    default:
+        CX_LOG(0, "Unknown Palm Desktop version");
+        m_nLoadedGen = PM_GEN_FAILED;
+        return false;
+    }
+    if (!ok) {
+        CX_LOG(0, "Could not open Palm Desktop Contacts database by User: %d",
+               static_cast<int>(userId));
+        // What a failed load left in the store is not offered.
+        Clear();
+        return false;
+    }
+    m_nLoadedGen = m_nInstalledGen;
+    if (m_nLoadedGen == PM_GEN_6X) {
+        char folder[CX_MAX_PATH] = {};
+        if (PmFindUserFolder(userId, folder, sizeof folder)) {
+            std::string path = std::string(folder) + "address\\Address.mdb";
+            CxCopyText(m_szEx2Path, path.c_str());
+        }
+    }
+    BuildRecords();
+    return true;
+}
+
+bool PmAddrInfo::LoadFile(const char* path) {
+    if (!path || !path[0]) return false;
+    Clear();
+    CX_LOG(2, "Load Palm Desktop Contacts by file: %s", path);
+    const char* ext = Extension(path);
+    int gen = PM_GEN_FAILED;
+    if (SameText(ext, ".mdb")) {
+        CX_LOG(2, ".mdb file, try Palm Desktop 6.x database loader.");
+        if (m_pEx2->Load(path)) {
+            gen = PM_GEN_6X;
+            CxCopyText(m_szEx2Path, path);
+        }
+    } else if (SameText(ext, ".dat")) {
+        CX_LOG(2, ".dat file, try Palm Desktop 4.1.4 database loader.");
+        if (m_pEx->Load(path)) {
+            gen = PM_GEN_41X;
+        } else {
+            CX_LOG(2, "Unable to load this file with Palm Desktop 4.1.4 file loader, try earlier "
+                      "loader version.");
+            m_pEx->GetRecords()->Clear();
+            if (m_pClassic->Load(path)) gen = PM_GEN_CLASSIC;
+        }
+    }
+    if (gen == PM_GEN_FAILED) {
+        Clear();
+        m_nLoadedGen = PM_GEN_FAILED;
+        CX_LOG(0, "Failed to load Palm Desktop Contacts data file: %s", path);
+        return false;
+    }
+    m_nLoadedGen = gen;
+    BuildRecords();
+    return true;
+}
+
+bool PmAddrInfo::LoadChosen(bool useFile, const char* fileName, uint32_t userId, bool swapName) {
+    SetSwapName(swapName);
+    return useFile ? LoadFile(fileName) : LoadByUser(userId);
+}
+
+void PmAddrInfo::BuildRecords() {
+    auto offer = [this](std::unique_ptr<PmAddrInfoRecord> rec) {
+        if (StatusOf(*rec) & kStatusNotOffered) return;
+        CommAddr common;
+        RecordToContact(*rec, common);
+        common.m_nSourceType = SOURCE_PALM;
+        common.m_nStatus = StatusOf(*rec);
+        if (!m_pStore->AddCopy(&common)) return;
+        m_Recs.Append(std::move(rec));
+    };
+    switch (m_nLoadedGen) {
+    case PM_GEN_CLASSIC: {
+        PmAddrDataMgr* store = m_pClassic->GetRecords();
+        for (size_t i = 0; i < store->GetCount(); ++i) {
+            auto rec = std::make_unique<PmAddrInfoRecord>(PM_GEN_CLASSIC);
+            PmAddrRecord* native = store->GetAt(i);
+            *rec->m_pAddr = *native;
+            rec->m_pStoreRecord = native;
+            offer(std::move(rec));
+        }
+        break;
+    }
+    case PM_GEN_41X: {
+        PmAddrExDataMgr* store = m_pEx->GetRecords();
+        for (size_t i = 0; i < store->GetCount(); ++i) {
+            auto rec = std::make_unique<PmAddrInfoRecord>(PM_GEN_41X);
+            PmAddrExRecord* native = store->GetAt(i);
+            PmAddrExDataMgr::CopyRecord(*rec->m_pAddrEx, *native);
+            rec->m_pStoreRecord = native;
+            offer(std::move(rec));
+        }
+        break;
+    }
+    case PM_GEN_6X: {
+        PmAddrEx2DataMgr* store = m_pEx2->GetRecords();
+        for (int i = 0; i < store->GetCount(); ++i) {
+            auto rec = std::make_unique<PmAddrInfoRecord>(PM_GEN_6X);
+            PmAddrEx2Record* native = store->GetAt(i);
+            *rec->m_pAddrEx2 = *native;
+            rec->m_pStoreRecord = native;
+            offer(std::move(rec));
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void PmAddrInfo::RecordToContact(const PmAddrInfoRecord& in, CommAddr& out) {
+    PmAddrInfoRecord& r = const_cast<PmAddrInfoRecord&>(in);  // slot walk only reads
+    if (const PmAddrRecord* a = r.m_pAddr.get()) {
+        Take(out, FID_FIRST_NAME, a->szFirstName);
+        Take(out, FID_LAST_NAME, a->szLastName);
+        Take(out, FID_COMPANY, a->szCompany);
+        Take(out, FID_TITLE, a->szTitle);
+        Take(out, FID_WORK_STREET, a->szAddress);
+        Take(out, FID_WORK_CITY, a->szCity);
+        Take(out, FID_WORK_STATE, a->szState);
+        Take(out, FID_WORK_POSTAL, a->szZipCode);
+        Take(out, FID_WORK_COUNTRY, a->szCountry);
+        Take(out, FID_NOTE, a->szNote);
+        for (int i = 0; i < 4; ++i) Take(out, FID_CUSTOM1 + i, a->szCustom[i]);
+        PhonesToCommon(r, out);
+        Take(out, FID_CATEGORY, a->szCategory);
+    } else if (const PmAddrExRecord* e = r.m_pAddrEx.get()) {
+        Take(out, FID_FIRST_NAME, e->szFirstName);
+        Take(out, FID_LAST_NAME, e->szLastName);
+        Take(out, FID_COMPANY, e->szCompany);
+        Take(out, FID_TITLE, e->szTitle);
+        for (int k = 0; k < 3; ++k) {
+            const PmAddrExAddress& ad = e->addresses[k];
+            const int32_t base = FID_WORK_STREET + 5 * k;
+            Take(out, base, ad.szStreet);
+            Take(out, base + 1, ad.szCity);
+            Take(out, base + 2, ad.szState);
+            Take(out, base + 3, ad.szZipCode);
+            Take(out, base + 4, ad.szCountry);
+        }
+        Take(out, FID_NOTE, e->szNote);
+        for (int i = 0; i < 9; ++i) Take(out, FID_CUSTOM1 + i, e->szCustom[i]);
+        PhonesToCommon(r, out);
+        Take(out, FID_CATEGORY, e->szCategory);
+        out.m_dtBirthday = ReadStoredDouble(e->birthday) - static_cast<double>(PM_DATE_OFFSET);
+    } else if (const PmAddrEx2Record* x = r.m_pAddrEx2.get()) {
+        Take(out, FID_FIRST_NAME, x->m_szFirstName);
+        Take(out, FID_LAST_NAME, x->m_szLastName);
+        Take(out, FID_MIDDLE_NAME, x->m_szMiddleName);
+        Take(out, FID_PREFIX, x->m_szPrefix);
+        Take(out, FID_SUFFIX, x->m_szSuffix);
+        Take(out, FID_NICK_NAME, x->m_szNickName);
+        Take(out, FID_DISPLAY_NAME, x->m_szEnglishName);
+        Take(out, FID_NOTE, x->m_szNote);
+        Take(out, FID_COMPANY, x->m_szCompany);
+        Take(out, FID_TITLE, x->m_szJobTitle);
+        const char* const streets[3][5] = {
+            {x->m_szWorkStreet, x->m_szWorkCity, x->m_szWorkState, x->m_szWorkZip,
+             x->m_szWorkCountry},
+            {x->m_szHomeStreet, x->m_szHomeCity, x->m_szHomeState, x->m_szHomeZip,
+             x->m_szHomeCountry},
+            {x->m_szOtherStreet, x->m_szOtherCity, x->m_szOtherState, x->m_szOtherZip,
+             x->m_szOtherCountry}};
+        const size_t widths[5] = {sizeof x->m_szWorkStreet, sizeof x->m_szWorkCity,
+                                  sizeof x->m_szWorkState, sizeof x->m_szWorkZip,
+                                  sizeof x->m_szWorkCountry};
+        for (int k = 0; k < 3; ++k)
+            for (int f = 0; f < 5; ++f) Take(out, FID_WORK_STREET + 5 * k + f, streets[k][f], widths[f]);
+        Take(out, FID_IM1, x->m_szChat1);
+        Take(out, FID_IM2, x->m_szChat2);
+        Take(out, FID_ASSISTANT_NAME, x->m_szAssistantName);
+        Take(out, FID_ASSISTANT_PHONE, x->m_szAssistantPhone);
+        Take(out, FID_CATEGORY, x->m_szCategory);
+        for (int i = 0; i < 9; ++i) Take(out, FID_CUSTOM1 + i, x->m_szCustom[i]);
+        {
+            const size_t n = strnlen(x->m_szCustom[9], sizeof x->m_szCustom[9]);
+            char buf[sizeof x->m_szCustom[9] + 1];
+            memcpy(buf, x->m_szCustom[9], n);
+            buf[n] = '\0';
+            CxCopyText(out.m_szCustom[9], buf);
+        }
+        PhonesToCommon(r, out);
+        out.m_dtBirthday = PalmDayToDate(static_cast<uint32_t>(x->m_nBirthday));
+        out.m_dtAnniversary = PalmDayToDate(static_cast<uint32_t>(x->m_nAnniversary));
+    }
+}
+
+void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord& out) {
+    PhoneSlots s = SlotsOf(out);
+    if (s.count == 0) return;
+    const bool converted = code >= 0 && code <= 7 && code != PM_PHONE_PAGER;
+    const char* phone = "";
+    CommFieldInfo info{};
+    const char* field = info.m_szName;
+    if (converted) {
+        int32_t id = PhoneFieldToCommon(code);
+        if (code == PM_PHONE_FAX && !Common(rec, FID_WORK_FAX)[0]) id = FID_HOME_FAX;
+        phone = Common(rec, id);
+        GetFieldInfo(id, &info);
+    }
+    // Placing succeeds for a non-empty phone (and, writing nothing, for a
+    // code that is not converted).
+    auto place = [&](int slot) {
+        if (!converted) return true;
+        if (!phone[0]) return false;
+        PutText(s.text[slot], s.width, phone, field);
+        return true;
+    };
+    int labelled = -1;
+    for (int i = 0; i < s.count; ++i)
+        if (*s.label[i] == code) {
+            labelled = i;
+            break;
+        }
+    if (labelled >= 0 && place(labelled)) return;
+    for (int i = 0; i < s.count; ++i)
+        if (!s.text[i][0]) {
+            *s.label[i] = code;
+            place(i);
+            return;
+        }
+    if (labelled >= 0) {
+        place(labelled);
+        return;
+    }
+    if (converted && phone[0])
+        CX_LOG(2, "No free Palm Desktop phone slot for %s; phone dropped: %s", field, phone);
+}
+
+bool PmAddrInfo::GetNativeCategoryId(PmAddrInfoRecord& out, const char* text, int32_t& id) {
+    if (out.m_pAddr) return m_pClassic->GetCategoryId(text, id, true);
+    if (out.m_pAddrEx) return m_pEx->GetCategoryId(text, id, true);
+    if (out.m_pAddrEx2) return m_pEx2->GetCategoryId(text, id, true);
+    return false;
+}
+
+void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
+    for (int32_t code = 0; code <= 7; ++code) PlacePhone(rec, code, out);
+    char category[sizeof rec.m_szCategory];
+    FirstCategory(rec.m_szCategory, category, sizeof category);
+    if (PmAddrRecord* a = out.m_pAddr.get()) {
+        PutText(a->szFirstName, rec.m_szFirstName, "First Name");
+        PutText(a->szLastName, rec.m_szLastName, "Last Name");
+        PutText(a->szCompany, rec.m_szCompany, "Company");
+        PutText(a->szTitle, rec.m_szTitle, "Title");
+        PutText(a->szNote, rec.m_szNote, "Note");
+        static const char* const customs[4] = {"Custom 1", "Custom 2", "Custom 3", "Custom 4"};
+        for (int i = 0; i < 4; ++i) PutText(a->szCustom[i], rec.m_szCustom[i], customs[i]);
+        PutText(a->szAddress, rec.m_WorkAddr.m_szStreet, "Address");
+        PutText(a->szZipCode, rec.m_WorkAddr.m_szPostal, "Zip Code");
+        PutText(a->szCity, rec.m_WorkAddr.m_szCity, "City");
+        PutText(a->szState, rec.m_WorkAddr.m_szState, "State");
+        PutText(a->szCountry, rec.m_WorkAddr.m_szCountry, "Country");
+        PutText(a->szCategory, category, "Category");
+        a->nPrivate = rec.m_nPrivate;
+        GetNativeCategoryId(out, a->szCategory, a->nCategoryId);
+    } else if (PmAddrExRecord* e = out.m_pAddrEx.get()) {
+        PutText(e->szFirstName, rec.m_szFirstName, "First Name");
+        PutText(e->szLastName, rec.m_szLastName, "Last Name");
+        PutText(e->szCompany, rec.m_szCompany, "Company");
+        PutText(e->szTitle, rec.m_szTitle, "Title");
+        const CommPostalAddr* from[3] = {&rec.m_WorkAddr, &rec.m_HomeAddr, &rec.m_OtherAddr};
+        for (int k = 0; k < 3; ++k) {
+            PmAddrExAddress& ad = e->addresses[k];
+            ad.nKind = k;
+            PutText(ad.szStreet, from[k]->m_szStreet, "Street");
+            PutText(ad.szCity, from[k]->m_szCity, "City");
+            PutText(ad.szState, from[k]->m_szState, "State");
+            PutText(ad.szZipCode, from[k]->m_szPostal, "Zip Code");
+            PutText(ad.szCountry, from[k]->m_szCountry, "Country");
+        }
+        PutText(e->szNote, rec.m_szNote, "Note");
+        static const char* const customs[9] = {"Custom 1", "Custom 2", "Custom 3",
+                                               "Custom 4", "Custom 5", "Custom 6",
+                                               "Custom 7", "Custom 8", "Custom 9"};
+        for (int i = 0; i < 9; ++i) PutText(e->szCustom[i], rec.m_szCustom[i], customs[i]);
+        PutText(e->szCategory, category, "Category");
+        e->nPrivate = rec.m_nPrivate;
+        WriteStoredDouble(e->birthday, rec.m_dtBirthday + static_cast<double>(PM_DATE_OFFSET));
+        PutText(e->szIm1, rec.m_szIM1, "IM 1");
+        PutText(e->szIm2, rec.m_szIM2, "IM 2");
+        GetNativeCategoryId(out, e->szCategory, e->nCategoryId);
+    } else if (PmAddrEx2Record* x = out.m_pAddrEx2.get()) {
+        PutText(x->m_szFirstName, rec.m_szFirstName, "First Name");
+        PutText(x->m_szLastName, rec.m_szLastName, "Last Name");
+        PutText(x->m_szMiddleName, rec.m_szMiddleName, "Middle Name");
+        PutText(x->m_szNickName, rec.m_szNickName, "NickName");
+        PutText(x->m_szSuffix, rec.m_szSuffix, "Suffix");
+        PutText(x->m_szPrefix, rec.m_szPrefix, "Prefix");
+        PutText(x->m_szEnglishName, rec.m_szDisplayName, "English Name");
+        PutText(x->m_szCompany, rec.m_szCompany, "Company");
+        PutText(x->m_szJobTitle, rec.m_szTitle, "Job Title");
+        PutText(x->m_szWorkStreet, rec.m_WorkAddr.m_szStreet, "Work Street");
+        PutText(x->m_szWorkCity, rec.m_WorkAddr.m_szCity, "Work City");
+        PutText(x->m_szWorkState, rec.m_WorkAddr.m_szState, "Work State");
+        PutText(x->m_szWorkZip, rec.m_WorkAddr.m_szPostal, "Work Zip");
+        PutText(x->m_szWorkCountry, rec.m_WorkAddr.m_szCountry, "Work Country");
+        PutText(x->m_szHomeStreet, rec.m_HomeAddr.m_szStreet, "Home Street");
+        PutText(x->m_szHomeCity, rec.m_HomeAddr.m_szCity, "Home City");
+        PutText(x->m_szHomeState, rec.m_HomeAddr.m_szState, "Home State");
+        PutText(x->m_szHomeZip, rec.m_HomeAddr.m_szPostal, "Home Zip");
+        PutText(x->m_szHomeCountry, rec.m_HomeAddr.m_szCountry, "Home Country");
+        PutText(x->m_szOtherStreet, rec.m_OtherAddr.m_szStreet, "Other Street");
+        PutText(x->m_szOtherCity, rec.m_OtherAddr.m_szCity, "Other City");
+        PutText(x->m_szOtherState, rec.m_OtherAddr.m_szState, "Other State");
+        PutText(x->m_szOtherZip, rec.m_OtherAddr.m_szPostal, "Other Zip");
+        PutText(x->m_szOtherCountry, rec.m_OtherAddr.m_szCountry, "Other Country");
+        PutText(x->m_szNote, rec.m_szNote, "Note");
+        static const char* const customs[10] = {"Custom 1", "Custom 2", "Custom 3", "Custom 4",
+                                                "Custom 5", "Custom 6", "Custom 7", "Custom 8",
+                                                "Custom 9", "Custom 10"};
+        for (int i = 0; i < 10; ++i) PutText(x->m_szCustom[i], rec.m_szCustom[i], customs[i]);
+        PutText(x->m_szCategory, category, "Category");
+        PutText(x->m_szChat1, rec.m_szIM1, "Chat1");
+        PutText(x->m_szChat2, rec.m_szIM2, "Chat2");
+        PutText(x->m_szAssistantName, rec.m_szAssistantName, "Assistant Name");
+        PutText(x->m_szAssistantPhone, rec.m_szAssistantPhone, "Assistant Phone");
+        x->m_nBirthday = DateToPalmDay(rec.m_dtBirthday);
+        x->m_nAnniversary = DateToPalmDay(rec.m_dtAnniversary);
+        m_pEx2->FillCategoryText(x);
+        GetNativeCategoryId(out, x->m_szCategory, x->m_nCategoryID);
+    }
+}
+
+bool PmAddrInfo::PutContact(const CommAddr* rec) {
+    if (!rec) return false;
+    uint32_t index = 0;
+    switch (m_pStore->FindMatch(rec, nullptr, &index)) {
+    case MATCH_NEW:
+        return AddContact(rec);
+    case MATCH_DIFF:
+        return UpdateContact(rec, static_cast<int>(index));
+    default:
+        return false;
+    }
+}
+
+bool PmAddrInfo::AddContact(const CommAddr* rec) {
+    if (!rec || !IsLoaded()) return false;
+    auto info = std::make_unique<PmAddrInfoRecord>(m_nLoadedGen);
+    ContactToRecord(*rec, *info);
+    void* stored = nullptr;
+    switch (m_nLoadedGen) {
+    case PM_GEN_CLASSIC: {
+        PmAddrRecord& a = *info->m_pAddr;
+        a.nStatus |= kStatusAdded;
+        a.nPlacement = kPlacementNew;
+        a.nRecordId = 0;
+        PmAddrDataMgr* store = m_pClassic->GetRecords();
+        if (!store->AddCopy(a)) return false;
+        stored = store->GetAt(store->GetCount() - 1);
+        break;
+    }
+    case PM_GEN_41X: {
+        PmAddrExRecord& e = *info->m_pAddrEx;
+        PmAddrExDataMgr* store = m_pEx->GetRecords();
+        const int32_t n = static_cast<int32_t>(store->GetCount());
+        e.nStatus |= kStatusAdded;
+        e.nColumn1 = n + 4096;
+        e.nColumn3 = n * 73;
+        e.nPlacement = kPlacementNew;
+        e.nRecordId = 0;
+        if (!store->AddCopy(e)) return false;
+        stored = store->GetAt(store->GetCount() - 1);
+        break;
+    }
+    case PM_GEN_6X: {
+        PmAddrEx2Record& x = *info->m_pAddrEx2;
+        x.m_nStatus |= kStatusAdded;
+        x.m_nPlacement = kPlacementNew;
+        x.m_nRecordID = 0;
+        // A record the database refuses is not presented as stored.
+        if (!m_pEx2->WriteRecord(&x)) {
+            CX_LOG(0, "Failed to add the contact to the Palm Desktop Contacts database: %s %s",
+                   x.m_szFirstName, x.m_szLastName);
+            return false;
+        }
+        PmAddrEx2DataMgr* store = m_pEx2->GetRecords();
+        if (!store->AddCopy(&x)) return false;
+        stored = store->GetAt(store->GetCount() - 1);
+        break;
+    }
+    default:
+        return false;
+    }
+    info->m_pStoreRecord = stored;
+    if (!m_pStore->AddCopy(rec)) return false;
+    m_Recs.Append(std::move(info));
+    return true;
+}
+
+bool PmAddrInfo::UpdateContact(const CommAddr* rec, int position) {
+    if (!rec || position < 0 || !IsLoaded()) return false;
+    PmAddrInfoRecord* info = m_Recs.GetAt(static_cast<size_t>(position));
+    if (!info || !info->m_pStoreRecord) return false;
+    switch (info->m_nGeneration) {
+    case PM_GEN_CLASSIC: {
+        ContactToRecord(*rec, *info);
+        info->m_pAddr->nStatus |= kStatusChanged;
+        *static_cast<PmAddrRecord*>(info->m_pStoreRecord) = *info->m_pAddr;
+        break;
+    }
+    case PM_GEN_41X: {
+        ContactToRecord(*rec, *info);
+        info->m_pAddrEx->nStatus |= kStatusChanged;
+        auto* target = static_cast<PmAddrExRecord*>(info->m_pStoreRecord);
+        PmAddrExDataMgr::FreeBlocks(*target);
+        PmAddrExDataMgr::CopyRecord(*target, *info->m_pAddrEx);
+        break;
+    }
+    case PM_GEN_6X: {
+        // Work on a copy: what the database refuses changes nothing here.
+        PmAddrInfoRecord work(PM_GEN_6X);
+        *work.m_pAddrEx2 = *info->m_pAddrEx2;
+        ContactToRecord(*rec, work);
+        work.m_pAddrEx2->m_nStatus |= kStatusChanged;
+        if (!m_pEx2->WriteRecord(work.m_pAddrEx2.get())) {
+            CX_LOG(0, "Failed to update the contact in the Palm Desktop Contacts database: %s %s",
+                   work.m_pAddrEx2->m_szFirstName, work.m_pAddrEx2->m_szLastName);
+            return false;
+        }
+        *info->m_pAddrEx2 = *work.m_pAddrEx2;
+        *static_cast<PmAddrEx2Record*>(info->m_pStoreRecord) = *info->m_pAddrEx2;
+        break;
+    }
+    default:
+        return false;
+    }
+    return m_pStore->UpdateAt(rec, static_cast<uint32_t>(position));
+}
+
+bool PmAddrInfo::Save() {
+    switch (m_nLoadedGen) {
+    case PM_GEN_CLASSIC: {
+        char path[PM_FILE_NAME_SIZE];
+        CxCopyText(path, m_pClassic->GetFileName());
+        return m_pClassic->SaveAs(path);
+    }
+    case PM_GEN_41X:
+        return m_pEx->Save();
+    case PM_GEN_6X:
+        return true;
+    default:
+        return false;
+    }
+}
