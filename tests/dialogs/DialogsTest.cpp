@@ -443,6 +443,28 @@ TEST_F(DialogTest, OptionsBrowseChecksTheChosenFile) {
     EXPECT_EQ(messages.size(), 1u);
 }
 
+// The real file-type check, through the Palm Desktop facade.
+TEST_F(DialogTest, OptionsBrowseRefusesATextFile) {
+    const std::string text = dir.File("notes.txt");
+    vt_test::WriteText(text, "Name,Phone\r\nAda,555-0101\r\n");
+    GetDialogServices().openFileName = [&](OPENFILENAMEA* ofn) {
+        strcpy(ofn->lpstrFile, text.c_str());
+        return TRUE;
+    };
+    settings.bUseAddrFile = true;
+    strcpy(settings.szAddrFileName, "C:\\old\\address.dat");
+    drivers[IDD_OPTIONS] = [&](HWND dlg) {
+        Click(dlg, IDC_OP_BROWSE);
+        EXPECT_EQ(Text(dlg, IDC_OP_ADDRFILE_EDIT), "C:\\old\\address.dat");
+        Press(dlg, IDOK);
+    };
+    ASSERT_EQ(ShowOptionsDialog(nullptr, ctx), 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              "Invalid Palm Desktop contacts database file, please try another one.");
+    EXPECT_STREQ(settings.szAddrFileName, "C:\\old\\address.dat");
+}
+
 // ---- Custom field mapping --------------------------------------------------
 
 TEST_F(DialogTest, CustomMapListsEveryTargetAndStoresTheChoice) {
