@@ -172,12 +172,12 @@ HWND FindDescendant(HWND parent, int id) {
 HINSTANCE DialogModule() { return GetModuleHandleA(nullptr); }
 
 void SetProductPictures(HWND dialog) {
-    if (HWND logo = GetDlgItem(dialog, IDC_LOGO)) {
+    if (HWND logo = GetDlgItem(dialog, IDC_DLG_LOGO)) {
         HANDLE icon = LoadImageA(DialogModule(), MAKEINTRESOURCEA(IDI_VT_LOGO), IMAGE_ICON, 48,
                                  48, LR_SHARED);
         if (icon) SendMessageA(logo, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     }
-    if (HWND name = GetDlgItem(dialog, IDC_NAME_PICTURE)) {
+    if (HWND name = GetDlgItem(dialog, IDC_DLG_NAMEPIC)) {
         HANDLE bmp = LoadImageA(DialogModule(), MAKEINTRESOURCEA(IDB_VT_NAME), IMAGE_BITMAP, 0,
                                 0, LR_SHARED);
         if (bmp) SendMessageA(name, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));

@@ -21,8 +21,8 @@
 #define IDD_ABOUT               2700
 
 // Shared by several dialogs.
-#define IDC_LOGO                2010
-#define IDC_NAME_PICTURE        2011
+#define IDC_DLG_LOGO                2010
+#define IDC_DLG_NAMEPIC        2011
 #define IDC_STATIC_TEXT         -1
 
 // Contact detail.

@@ -974,11 +974,25 @@ TEST_F(DialogTest, AboutBox) {
     drivers[IDD_ABOUT] = [&](HWND dlg) {
         EXPECT_EQ(Caption(dlg), "About Vantoro");
         EXPECT_EQ(Text(dlg, IDC_AB_VERSION), std::string("Version ") + VT_VERSION_TEXT);
-        EXPECT_NE(SendMessageA(Ctl(dlg, IDC_LOGO), STM_GETIMAGE, IMAGE_ICON, 0), 0);
-        EXPECT_NE(SendMessageA(Ctl(dlg, IDC_NAME_PICTURE), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+        EXPECT_NE(SendMessageA(Ctl(dlg, IDC_DLG_LOGO), STM_GETIMAGE, IMAGE_ICON, 0), 0);
+        EXPECT_NE(SendMessageA(Ctl(dlg, IDC_DLG_NAMEPIC), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
         Press(dlg, IDOK);
     };
     EXPECT_EQ(ShowAboutDialog(nullptr), 1);
+}
+
+// The version block carries the project's version (built into this program
+// the same way as into vantoro.exe).
+TEST(VersionBlock, CarriesTheProjectVersion) {
+    std::string self;
+    ASSERT_TRUE(cxplat::GetModulePath(nullptr, self));
+    uint16_t v[4] = {};
+    ASSERT_TRUE(cxplat::GetFileVersion(self.c_str(), v));
+    char text[64];
+    snprintf(text, sizeof(text), "%u.%u.%u", v[0], v[1], v[2]);
+    EXPECT_EQ(std::string(text), VT_PROJECT_VERSION);
+    EXPECT_EQ(std::string(text), VT_VERSION_TEXT);
+    EXPECT_EQ(v[3], 0);
 }
 
 // Every dialog reports "not shown" rather than failing without settings.
