@@ -40,4 +40,4 @@ cp -r docs/guide/. "$STAGE/guide/"
 sed "s/@VERSION@/$VERSION/g; s/\$/\r/" docs/release/README.txt > "$STAGE/README.txt"
 (cd out && zip -qr "$NAME.zip" "$NAME")
 echo "== out/$NAME.zip"
-unzip -l "out/$NAME.zip"
+zip -sf "out/$NAME.zip"
