@@ -24,7 +24,7 @@ EXE=build/win32/src/vantoro.exe
 [ -f "$EXE" ] || { echo "missing $EXE" >&2; exit 1; }
 
 # The version resource must carry the same version.
-if ! strings -e l "$EXE" | grep -qx "$VERSION"; then
+if ! strings -e l "$EXE" | grep -Fx "$VERSION" >/dev/null; then
   echo "the version resource of $EXE does not name $VERSION" >&2
   exit 1
 fi
