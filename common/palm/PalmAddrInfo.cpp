@@ -498,13 +498,13 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
     if (s.count == 0) return;
     const bool converted = code >= 0 && code <= 7 && code != PM_PHONE_PAGER;
     const char* phone = "";
-    const char* field = "";
+    CommFieldInfo info{};
+    const char* field = info.m_szName;
     if (converted) {
         int32_t id = PhoneFieldToCommon(code);
         if (code == PM_PHONE_FAX && !Common(rec, FID_WORK_FAX)[0]) id = FID_HOME_FAX;
         phone = Common(rec, id);
-        CommFieldInfo info{};
-        if (GetFieldInfo(id, &info)) field = info.m_szName;
+        GetFieldInfo(id, &info);
     }
     // Placing succeeds for a non-empty phone (and, writing nothing, for a
     // code that is not converted).

@@ -15,11 +15,11 @@ int main(int argc, char** argv) {
     using namespace palm_fixture;
     vt_test::WriteBytes(dir + "seed-classic.dat", BuildClassic(ClassicSample("C:\\Palm\\U\\address\\address.dat")));
     vt_test::WriteBytes(dir + "seed-contacts41.dat", BuildEx(ExSample("C:\\Palm\\U\\address\\address.dat")));
-    ClassicSpec empty = ClassicSample("a");
+    ClassicLayout empty = ClassicSample("a");
     empty.rows.clear();
     empty.categories.clear();
     vt_test::WriteBytes(dir + "seed-classic-empty.dat", BuildClassic(empty));
-    ExSpec exEmpty = ExSample("a");
+    ExLayout exEmpty = ExSample("a");
     exEmpty.rows.clear();
     vt_test::WriteBytes(dir + "seed-contacts41-empty.dat", BuildEx(exEmpty));
     return 0;

@@ -22,13 +22,13 @@ constexpr const char* kSrc = "PalmAddrEx.cpp";
 class PalmAddrExTest : public ::testing::Test {
 protected:
     std::string Path() const { return m_dir.File("address.dat"); }
-    std::vector<uint8_t> Write(const ExSpec& spec) {
-        auto bytes = BuildEx(spec);
+    std::vector<uint8_t> Write(const ExLayout& layout) {
+        auto bytes = BuildEx(layout);
         vt_test::WriteBytes(Path(), bytes);
         return bytes;
     }
-    ExSpec Sample() const {
-        ExSpec s = ExSample(Path());
+    ExLayout Sample() const {
+        ExLayout s = ExSample(Path());
         s.reserved1[0] = 0x11;
         s.reserved1[23] = 0x99;
         return s;
@@ -114,7 +114,7 @@ TEST_F(PalmAddrExTest, NameSwapExchangesColumns13And14) {
 }
 
 TEST_F(PalmAddrExTest, SaveChangesOnlyWhatTheFormatRebuilds) {
-    ExSpec in = Sample();
+    ExLayout in = Sample();
     const uint8_t prefix[5] = {1, 2, 3, 4, 5};
     memcpy(in.magicPrefix, prefix, 5);
     in.setReserved1Count = false;  // bytes 12 and 13 hold something else
@@ -144,7 +144,7 @@ TEST_F(PalmAddrExTest, ReservedCountBytesFollowTheRecordCount) {
     };
     const Case cases[] = {{5, 0x05, 0x10}, {300, 0x2C, 0x11}, {0, 0x00, 0x10}};
     for (const Case& c : cases) {
-        ExSpec s = Sample();
+        ExLayout s = Sample();
         s.rows.clear();
         for (size_t i = 0; i < c.records; ++i) s.rows.push_back(EncodeExRow(ExSampleRow(static_cast<int>(i % 3))));
         const auto original = Write(s);
@@ -162,7 +162,7 @@ TEST_F(PalmAddrExTest, SaveGoesToTheLoadedFileNotTheStoredName) {
     // A copy whose stored name names another user's file.
     const std::string other = m_dir.File("other.dat");
     vt_test::WriteText(other, "another user's file");
-    ExSpec s = Sample();
+    ExLayout s = Sample();
     s.dbName = other;
     const auto original = Write(s);
     PmAddrExUtil util(Path().c_str());
@@ -184,26 +184,26 @@ TEST_F(PalmAddrExTest, SaveGoesToTheLoadedFileNotTheStoredName) {
 }
 
 TEST_F(PalmAddrExTest, MagicAndVersionChecks) {
-    ExSpec anyPrefix = Sample();
+    ExLayout anyPrefix = Sample();
     const uint8_t prefix[5] = {0, 0, 0, 0, 0};
     memcpy(anyPrefix.magicPrefix, prefix, 5);
     Write(anyPrefix);
     EXPECT_TRUE(PmAddrExUtil(Path().c_str()).IsLoaded());
 
-    ExSpec classicVersion = Sample();
+    ExLayout classicVersion = Sample();
     classicVersion.version = 0x41420100;
     Write(classicVersion);
     EXPECT_FALSE(PmAddrExUtil(Path().c_str()).IsLoaded());
     EXPECT_TRUE(m_log.Has(kSrc, 0, "Incorrect database version:1094844672"));
     EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to check database version."));
 
-    ExSpec badMagic = Sample();
+    ExLayout badMagic = Sample();
     badMagic.magicText = "PalmSG Database00RW";
     Write(badMagic);
     EXPECT_FALSE(PmAddrExUtil(Path().c_str()).IsLoaded());
     EXPECT_TRUE(m_log.Has(kSrc, 0, "Incorrect database magic code: PalmSG Database00RW"));
 
-    ClassicSpec classic = ClassicSample(Path());
+    ClassicLayout classic = ClassicSample(Path());
     vt_test::WriteBytes(Path(), BuildClassic(classic));
     EXPECT_FALSE(PmAddrExUtil(Path().c_str()).IsLoaded());
     EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to check magic code."));
@@ -219,7 +219,7 @@ TEST_F(PalmAddrExTest, DamagedFilesFailWithTheirLogLine) {
     std::vector<Case> cases;
     const auto good = BuildEx(Sample());
     {
-        ExSpec s = Sample();
+        ExLayout s = Sample();
         s.labels[3] = std::string(32, 'L');
         vt_test::WriteBytes(Path(), BuildEx(s));
         PmAddrExUtil util(Path().c_str());
@@ -229,11 +229,11 @@ TEST_F(PalmAddrExTest, DamagedFilesFailWithTheirLogLine) {
         cases.push_back({"label of 33", BuildEx(s), "Failed to load custom labels information.", 0});
     }
     {
-        ExSpec s = Sample();
+        ExLayout s = Sample();
         Row bad = ExSampleRow(1);
         bad.intCodes[18] = 1;
         s.rows[1] = EncodeExRow(bad);
-        ExSpec head = s;
+        ExLayout head = s;
         head.rows.clear();
         // the reading stops after the type code of column 18 in row 1
         const size_t at = BuildEx(head).size() + s.rows[0].data.size() +
@@ -242,7 +242,7 @@ TEST_F(PalmAddrExTest, DamagedFilesFailWithTheirLogLine) {
                          "Error reading Palm Desktop Contacts, current file position: " + std::to_string(at), 1});
     }
     {
-        ExSpec s = Sample();
+        ExLayout s = Sample();
         s.rows.resize(1);
         s.totalFields = 73;
         Bytes huge;  // block columns announcing far more than the file has
@@ -252,19 +252,19 @@ TEST_F(PalmAddrExTest, DamagedFilesFailWithTheirLogLine) {
         cases.push_back({"huge block", BuildEx(s), "Failed to load Contacts records.", 0});
     }
     {
-        ExSpec s = Sample();
+        ExLayout s = Sample();
         s.totalFields = 0xFFFFFFFFu;  // far more rows than the file has
         cases.push_back({"huge total", BuildEx(s), "Palm Desktop Contacts records are not saved successfully.", 3});
     }
     {
-        ExSpec s = Sample();
+        ExLayout s = Sample();
         s.types.clear();  // no columns: rows would take no bytes
         s.totalFields = 73u * 1000000u;
         s.rows.clear();
         cases.push_back({"rows without columns", BuildEx(s), "Failed to load Contacts records.", 0});
     }
     {
-        ExSpec s = Sample();
+        ExLayout s = Sample();
         s.fieldsPerRow = 0;
         s.totalFields = 219;
         cases.push_back({"zero fields per row", BuildEx(s), "Failed to load Contacts records.", 0});
@@ -293,7 +293,7 @@ TEST_F(PalmAddrExTest, DamagedFilesFailWithTheirLogLine) {
 }
 
 TEST_F(PalmAddrExTest, RecordCountAndUnknownCategory) {
-    ExSpec s = Sample();
+    ExLayout s = Sample();
     s.rows.resize(2);
     s.totalFields = 146;
     Row r = ExSampleRow(0);
@@ -307,7 +307,7 @@ TEST_F(PalmAddrExTest, RecordCountAndUnknownCategory) {
 }
 
 TEST_F(PalmAddrExTest, AddedRecordIsWrittenWithZeroBlocks) {
-    ExSpec s = Sample();
+    ExLayout s = Sample();
     Write(s);
     PmAddrExUtil util(Path().c_str());
     ASSERT_TRUE(util.IsLoaded());
@@ -337,7 +337,7 @@ TEST_F(PalmAddrExTest, AddedRecordIsWrittenWithZeroBlocks) {
 }
 
 TEST_F(PalmAddrExTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
-    ExSpec wide = Sample();
+    ExLayout wide = Sample();
     wide.fieldsPerRow = 75;
     wide.types.push_back(1);
     wide.types.push_back(5);
@@ -347,17 +347,17 @@ TEST_F(PalmAddrExTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
         r.IntVal(5).TextVal("more");
         wide.rows.push_back(r);
     }
-    ExSpec mismatch = Sample();
+    ExLayout mismatch = Sample();
     mismatch.fieldsPerRow = 72;  // 73 types, rows of 73: the count is 219 / 72
     mismatch.totalFields = 216;
     struct Case {
         const char* what;
-        ExSpec spec;
+        ExLayout layout;
         size_t rows;
     };
     const Case cases[] = {{"75 columns", wide, 3}, {"72 fields per row, 73 types", mismatch, 3}};
     for (const Case& c : cases) {
-        const auto bytes = Write(c.spec);
+        const auto bytes = Write(c.layout);
         m_log.Clear();
         PmAddrExUtil util(Path().c_str());
         ASSERT_TRUE(util.IsLoaded()) << c.what << m_log.Text();
@@ -400,7 +400,7 @@ TEST_F(PalmAddrExTest, FailedOrRefusedSavesLeaveTheFileAsItWas) {
     ASSERT_EQ(util.GetRecords()->GetCount(), 3u);
     CxCopyText(util.GetRecords()->GetAt(0)->szNote, "");
     ASSERT_TRUE(util.Save());
-    ExSpec expect = Sample();
+    ExLayout expect = Sample();
     Row row = ExSampleRow(0);
     row.texts.erase(18);
     expect.rows[0] = EncodeExRow(row);

@@ -22,8 +22,8 @@ constexpr const char* kSrc = "PalmAddr.cpp";
 class PalmAddrTest : public ::testing::Test {
 protected:
     std::string Path() const { return m_dir.File("address.dat"); }
-    std::vector<uint8_t> Write(const ClassicSpec& spec) {
-        auto bytes = BuildClassic(spec);
+    std::vector<uint8_t> Write(const ClassicLayout& layout) {
+        auto bytes = BuildClassic(layout);
         vt_test::WriteBytes(Path(), bytes);
         return bytes;
     }
@@ -88,7 +88,7 @@ TEST_F(PalmAddrTest, SaveChangesOnlyWhatTheFormatRebuilds) {
     // Stored differently from how the writer writes: the database name of
     // another place, a fifth label, integer codes 3 and 6, extra words,
     // categories out of order with a changed mark and odd file names.
-    ClassicSpec in = ClassicSample("D:\\elsewhere\\address.dat");
+    ClassicLayout in = ClassicSample("D:\\elsewhere\\address.dat");
     in.labels = "One\nTwo\nThree\nFour\nFive\n";
     in.categories = {{2, 3, "Personal", "whatever", 1}, {1, 1, "Business", "x"}};
     Row row = ClassicSampleRow(0);
@@ -102,7 +102,7 @@ TEST_F(PalmAddrTest, SaveChangesOnlyWhatTheFormatRebuilds) {
     in.rows[0] = odd;
     Write(in);
 
-    ClassicSpec expect = ClassicSample(Path());
+    ClassicLayout expect = ClassicSample(Path());
     expect.labels = "One\nTwo\nThree\nFour\n";
     PmAddrUtil util(Path().c_str());
     ASSERT_TRUE(util.IsLoaded());
@@ -125,9 +125,9 @@ TEST_F(PalmAddrTest, CustomLabelBlocks) {
         {"", ""},
     };
     for (const Case& c : cases) {
-        ClassicSpec spec = ClassicSample(Path());
-        spec.labels = c.stored;
-        Write(spec);
+        ClassicLayout layout = ClassicSample(Path());
+        layout.labels = c.stored;
+        Write(layout);
         PmAddrUtil util(Path().c_str());
         ASSERT_TRUE(util.IsLoaded()) << c.stored.size();
         EXPECT_EQ(std::string(util.GetCustomLabels()), c.kept);
@@ -137,10 +137,10 @@ TEST_F(PalmAddrTest, CustomLabelBlocks) {
 }
 
 TEST_F(PalmAddrTest, RecordCountComesFromTheTotalFieldCount) {
-    ClassicSpec spec = ClassicSample(Path());
-    spec.totalFields = 95;  // 3 rows; the 5 values beyond are never read
-    spec.trailer.U32(0xDEAD);
-    Write(spec);
+    ClassicLayout layout = ClassicSample(Path());
+    layout.totalFields = 95;  // 3 rows; the 5 values beyond are never read
+    layout.trailer.U32(0xDEAD);
+    Write(layout);
     PmAddrUtil util(Path().c_str());
     ASSERT_TRUE(util.IsLoaded());
     EXPECT_EQ(util.GetRecords()->GetCount(), 3u);
@@ -157,9 +157,9 @@ TEST_F(PalmAddrTest, NameSwapExchangesColumnsThreeAndFour) {
 }
 
 TEST_F(PalmAddrTest, EmptyFileAndAddedRecord) {
-    ClassicSpec spec = ClassicSample(Path());
-    spec.rows.clear();
-    const auto original = Write(spec);
+    ClassicLayout layout = ClassicSample(Path());
+    layout.rows.clear();
+    const auto original = Write(layout);
     PmAddrUtil util(Path().c_str());
     ASSERT_TRUE(util.IsLoaded());
     EXPECT_EQ(util.GetRecords()->GetCount(), 0u);
@@ -181,18 +181,18 @@ TEST_F(PalmAddrTest, EmptyFileAndAddedRecord) {
     row.ints[2] = 0x7FFFFFFF;
     row.texts[3] = "New";
     row.ints[24] = 4;
-    spec.categories.push_back({3, 4, "Hobby", ""});
-    spec.rows = {EncodeClassicRow(row)};
-    EXPECT_EQ(vt_test::ReadBytes(Path()), BuildClassic(spec));
+    layout.categories.push_back({3, 4, "Hobby", ""});
+    layout.rows = {EncodeClassicRow(row)};
+    EXPECT_EQ(vt_test::ReadBytes(Path()), BuildClassic(layout));
 }
 
 TEST_F(PalmAddrTest, LongTextsAreCutToTheirField) {
-    ClassicSpec spec = ClassicSample(Path());
+    ClassicLayout layout = ClassicSample(Path());
     Row row = ClassicSampleRow(0);
     row.texts[5] = std::string(100, 't');
     row.texts[22] = std::string(9000, 'n');
-    spec.rows[0] = EncodeClassicRow(row);
-    Write(spec);
+    layout.rows[0] = EncodeClassicRow(row);
+    Write(layout);
     PmAddrUtil util(Path().c_str());
     ASSERT_TRUE(util.IsLoaded());
     const PmAddrRecord* r = util.GetRecords()->GetAt(0);
@@ -210,7 +210,7 @@ TEST_F(PalmAddrTest, DamagedFilesFailWithTheirLogLine) {
     };
     std::vector<Case> cases;
     {
-        ClassicSpec s = ClassicSample(Path());
+        ClassicLayout s = ClassicSample(Path());
         Row bad = ClassicSampleRow(2);
         bad.intCodes[5] = 1;  // not a text value
         s.rows[2] = EncodeClassicRow(bad);
@@ -226,7 +226,7 @@ TEST_F(PalmAddrTest, DamagedFilesFailWithTheirLogLine) {
     cases.push_back({"only the tag", std::vector<uint8_t>(good.begin(), good.begin() + 4),
                      "Failed to read Palm Desktop address book database file name.", 0});
     {
-        ClassicSpec s = ClassicSample(std::string(261, 'p'));
+        ClassicLayout s = ClassicSample(std::string(261, 'p'));
         cases.push_back({"database name of 261", BuildClassic(s),
                          "Failed to read Palm Desktop address book database file name.", 0});
     }
@@ -242,12 +242,12 @@ TEST_F(PalmAddrTest, DamagedFilesFailWithTheirLogLine) {
         cases.push_back({"no labels", d.data, "Failed to read the length of custom labels.", 0});
     }
     {
-        ClassicSpec s = ClassicSample(Path());
+        ClassicLayout s = ClassicSample(Path());
         s.categories = {{1, 0, "Zero", ""}};
         cases.push_back({"category ID 0", BuildClassic(s), "Failed to add category information.", 0});
     }
     {
-        ClassicSpec s = ClassicSample(Path());
+        ClassicLayout s = ClassicSample(Path());
         s.rows.clear();
         auto b = BuildClassic(s);
         b.resize(b.size() - 4 - 2 - 1);  // into field type 28
@@ -274,7 +274,7 @@ TEST_F(PalmAddrTest, DamagedFilesFailWithTheirLogLine) {
 
 TEST_F(PalmAddrTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
     // 32 columns: the two unknown ones are passed over by their type codes.
-    ClassicSpec wide = ClassicSample(Path());
+    ClassicLayout wide = ClassicSample(Path());
     wide.fieldsPerRow = 32;
     wide.types.push_back(5);
     wide.types.push_back(64);
@@ -284,17 +284,17 @@ TEST_F(PalmAddrTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
         r.TextVal("extra").BlockVal(64, 6, 0, 0, {1, 2, 3, 4, 5, 6});
         wide.rows.push_back(r);
     }
-    ClassicSpec zero = ClassicSample(Path());
+    ClassicLayout zero = ClassicSample(Path());
     zero.fieldsPerRow = 0;
     zero.rows.clear();
-    ClassicSpec zeroWithValues = zero;
+    ClassicLayout zeroWithValues = zero;
     zeroWithValues.totalFields = 30;
-    ClassicSpec mismatch = ClassicSample(Path());
+    ClassicLayout mismatch = ClassicSample(Path());
     mismatch.types.pop_back();  // 29 types for 30 fields per row
 
     struct Case {
         const char* what;
-        ClassicSpec spec;
+        ClassicLayout layout;
         bool loads;
         size_t rows;
     };
@@ -305,7 +305,7 @@ TEST_F(PalmAddrTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
         {"29 types for 30 columns", mismatch, true, 3},
     };
     for (const Case& c : cases) {
-        const auto bytes = Write(c.spec);
+        const auto bytes = Write(c.layout);
         m_log.Clear();
         PmAddrUtil util(Path().c_str());
         ASSERT_EQ(util.IsLoaded(), c.loads) << c.what;
@@ -360,7 +360,7 @@ TEST_F(PalmAddrTest, SavesAreSafe) {
     PmAddrUtil back(Path().c_str());
     ASSERT_TRUE(back.IsLoaded());
     EXPECT_STREQ(back.GetRecords()->GetAt(0)->szNote, "short");
-    ClassicSpec expect = ClassicSample(Path());
+    ClassicLayout expect = ClassicSample(Path());
     Row row = ClassicSampleRow(0);
     row.texts[22] = "short";
     expect.rows[0] = EncodeClassicRow(row);

@@ -129,7 +129,7 @@ std::vector<uint16_t> ExDefaultTypes() {
     return t;
 }
 
-std::vector<uint8_t> BuildClassic(const ClassicSpec& s) {
+std::vector<uint8_t> BuildClassic(const ClassicLayout& s) {
     Bytes b;
     b.U32(0x41420100).Str(s.dbName).Str(s.labels);
     PutCategories(b, s.nextFeedId, s.categories);
@@ -140,7 +140,7 @@ std::vector<uint8_t> BuildClassic(const ClassicSpec& s) {
     return b.data;
 }
 
-std::vector<uint8_t> BuildEx(const ExSpec& s) {
+std::vector<uint8_t> BuildEx(const ExLayout& s) {
     Bytes b;
     b.Raw(s.magicPrefix, 5).Raw(s.magicText).U32(s.version);
     std::vector<uint8_t> r1 = s.reserved1;
@@ -187,8 +187,8 @@ Row ClassicSampleRow(int i) {
     return r;
 }
 
-ClassicSpec ClassicSample(const std::string& dbName) {
-    ClassicSpec s;
+ClassicLayout ClassicSample(const std::string& dbName) {
+    ClassicLayout s;
     s.dbName = dbName;
     s.categories = {{1, 1, "Business", ""}, {2, 3, "Personal", ""}};
     for (int i = 0; i < 3; ++i) s.rows.push_back(EncodeClassicRow(ClassicSampleRow(i)));
@@ -234,8 +234,8 @@ Row ExSampleRow(int i) {
     return r;
 }
 
-ExSpec ExSample(const std::string& dbName) {
-    ExSpec s;
+ExLayout ExSample(const std::string& dbName) {
+    ExLayout s;
     s.dbName = dbName;
     s.reserved2 = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
     s.reserved3[0] = 0x42;

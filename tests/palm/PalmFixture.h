@@ -65,7 +65,7 @@ Bytes EncodeExRow(const Row& row, uint32_t columns = 73);
 std::vector<uint16_t> ClassicDefaultTypes();
 std::vector<uint16_t> ExDefaultTypes();
 
-struct ClassicSpec {
+struct ClassicLayout {
     std::string dbName;
     std::string labels = "Birthday\nSpouse\nWeb\nPager\n";
     uint32_t nextFeedId = 128;
@@ -77,9 +77,9 @@ struct ClassicSpec {
     std::vector<Bytes> rows;
     Bytes trailer;  // bytes after the last row
 };
-std::vector<uint8_t> BuildClassic(const ClassicSpec& spec);
+std::vector<uint8_t> BuildClassic(const ClassicLayout& layout);
 
-struct ExSpec {
+struct ExLayout {
     uint8_t magicPrefix[5] = {0xBE, 0xBA, 0xFE, 0xCA, 0x0F};
     std::string magicText = "PalmSG Database00RV";
     uint32_t version = 0x41420200;
@@ -98,11 +98,11 @@ struct ExSpec {
     std::optional<uint32_t> totalFields;
     std::vector<Bytes> rows;
 };
-std::vector<uint8_t> BuildEx(const ExSpec& spec);
+std::vector<uint8_t> BuildEx(const ExLayout& layout);
 
 // Small files of known content: three contacts in two categories.
-ClassicSpec ClassicSample(const std::string& dbName);
-ExSpec ExSample(const std::string& dbName);
+ClassicLayout ClassicSample(const std::string& dbName);
+ExLayout ExSample(const std::string& dbName);
 Row ClassicSampleRow(int i);
 Row ExSampleRow(int i);
 
