@@ -142,6 +142,8 @@ void TfmMain::FirstLoad() {
         FillPalmList(true);
         FillOutlookList(true);
         MarkLists();
+        CX_LOG(2, "Contacts listed: %d Palm Desktop, %d Outlook.", RowCount(GetPalmList()),
+               RowCount(GetOutlookList()));
     } catch (const std::exception& e) {
         CX_LOG(0, "Failed to initialize Contacts data. (%s)", e.what());
         Message("Failed to initialize Contacts data.", "Error", MB_OK | MB_ICONERROR);
@@ -349,10 +351,9 @@ void TfmMain::LayoutListPage(int w, int h) {
         MoveWindow(GetDlgItem(m_hListPage, id), x, y, cw, ch, TRUE);
     };
     const int band = w - 30;
-    place(IDC_PADDRTOP, 15, 6, band, 38);
-    place(IDC_LBLUSER, 25, 18, 60, 18);
-    place(IDC_CBADDRUSER, 88, 14, 150, 200);
-    place(IDC_LBLMODE, 255, 18, 70, 18);
+    place(IDC_LBLUSER, 25, 19, 62, 18);
+    place(IDC_CBADDRUSER, 90, 15, 150, 200);
+    place(IDC_LBLMODE, 255, 19, 70, 18);
     place(IDC_RBTNADDRP2O, 325, 16, 170, 20);
     place(IDC_RBTNADDRO2P, 495, 16, 170, 20);
     place(IDC_RBTNADDRSYNC, 665, 16, 130, 20);
@@ -372,7 +373,7 @@ void TfmMain::LayoutListPage(int w, int h) {
     place(IDC_BTNADDRPDDIFF, 20 + 210, bottom + 8, 85, 26);
     place(IDC_BTNADDRPDCLEAR, 20 + 300, bottom + 8, 85, 26);
     const int label = mid + 5;
-    place(IDC_LBLOLDATA, label, bottom + 12, 72, 18);
+    place(IDC_LBLOLDATA, label, bottom + 12, 74, 18);
     place(IDC_BTNADDROLALL, label + 75, bottom + 8, 85, 26);
     place(IDC_BTNADDROLDIFF, label + 165, bottom + 8, 85, 26);
     place(IDC_BTNADDROLCLEAR, label + 255, bottom + 8, 85, 26);
