@@ -145,10 +145,17 @@ void TfmMain::FirstLoad() {
         CX_LOG(2, "Contacts listed: %d Palm Desktop, %d Outlook.", RowCount(GetPalmList()),
                RowCount(GetOutlookList()));
     } catch (const std::exception& e) {
-        CX_LOG(0, "Failed to initialize Contacts data. (%s)", e.what());
-        Message("Failed to initialize Contacts data.", "Error", MB_OK | MB_ICONERROR);
-        ShowProblemReport();
+        FirstLoadFailed(e.what());
+    } catch (...) {
+        FirstLoadFailed("unknown error");
     }
+}
+
+void TfmMain::FirstLoadFailed(const char* reason) {
+    CX_LOG(0, "Failed to initialize Contacts data.");
+    CX_LOG(2, "The first load stopped on: %s", reason);
+    Message("Failed to initialize Contacts data.", "Error", MB_OK | MB_ICONERROR);
+    ShowProblemReport();
 }
 
 void TfmMain::FormDestroy() {
@@ -425,6 +432,11 @@ void TfmMain::RunSync() {
         engine.Run(mode, palmRows, outlookRows, m_Settings.nConfAction);
     } catch (const std::exception& e) {
         CX_LOG(0, "The synchronization stopped on an error: %s", e.what());
+        ShowProgress(false);
+        SetBusy(false);
+        ShowProblemReport();
+    } catch (...) {
+        CX_LOG(0, "The synchronization stopped on an unknown error.");
         ShowProgress(false);
         SetBusy(false);
         ShowProblemReport();

@@ -100,6 +100,7 @@ private:
     static INT_PTR CALLBACK PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void FormCreate();
     void FormDestroy();
+    void FirstLoadFailed(const char* reason);
     void Layout();
     void LayoutListPage(int width, int height);
     void SetupList(HWND list);

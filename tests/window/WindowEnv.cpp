@@ -142,6 +142,7 @@ TfmMain& World::Start() {
     MainWindowOptions options;
     options.dataFolder = m_Data.Path();
     options.quitOnDestroy = false;
+    options.makePalmSide = makePalmSide;
     options.messageBox = [this](HWND, const char* text, const char* caption, UINT type) {
         messages.push_back({text, caption, type});
         return IDOK;

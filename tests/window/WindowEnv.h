@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ public:
     std::vector<CommAddr> ReadPalm(uint32_t id) const;
 
     std::vector<ShownMessage> messages;
+    // The Palm Desktop side the window makes (default: over the facade).
+    std::function<std::unique_ptr<PalmSide>()> makePalmSide = MakePalmSide;
 
 private:
     vt_test::TempDir m_Palm;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 
 #include "src/ConfAlertDialog.h"
 #include "src/resource.h"
@@ -357,6 +358,20 @@ TEST_F(MainWindowTest, ModeComesFromTheSettingsAndIsNotWrittenBack) {
     Click(main, IDC_RBTNADDRSYNC);
     world.Stop();
     EXPECT_NE(vt_test::ReadText(world.SettingsFile()).find("SyncMode=2"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, FirstLoadThatThrowsIsReportedAndTheWindowStays) {
+    world.makePalmSide = []() -> std::unique_ptr<PalmSide> { throw std::runtime_error("no memory"); };
+    TfmMain& main = world.Start();
+    ASSERT_EQ(world.messages.size(), 1u);
+    EXPECT_EQ(world.messages[0].text, "Failed to initialize Contacts data.");
+    EXPECT_EQ(world.messages[0].caption, "Error");
+    EXPECT_EQ(world.messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(IsWindow(main.GetHandle()));
+    EXPECT_EQ(Rows(main.GetPalmList()), 0);
+    // Without the sides a run does nothing rather than fail.
+    Click(main, IDC_BTNADDRSTART);
+    EXPECT_EQ(world.messages.size(), 1u);
 }
 
 TEST_F(MainWindowTest, FailedWritesAreReportedWithAWarning) {
