@@ -191,7 +191,10 @@ bool GetUserDataFolder(uint32_t userId, char* buffer, size_t size) {
     len = static_cast<int16_t>(CX_MAX_PATH);
     UmGetUserDirectory(userId, user, &len);
     user[CX_MAX_PATH - 1] = 0;
-    std::string folder = std::string(root) + user + "\\";
+    std::string folder = root;
+    if (!cxplat::IsPathSep(folder.back())) folder += "\\";
+    folder += user;
+    folder += "\\";
     // A cut folder would name another place.
     if (folder.size() >= size) return false;
     CxCopyText(buffer, size, folder.c_str());

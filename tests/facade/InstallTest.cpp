@@ -12,6 +12,7 @@
 
 #include "FacadeSupport.h"
 #include "common/misc/CxPlatform.h"
+#include "common/misc/CxText.h"
 #include "common/misc/WinUtil.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmCommEx2.h"
@@ -30,7 +31,7 @@ std::string ProgramFolder() {
 
 std::string StandInFolder() { return ProgramFolder() + VT_STANDINS_REL "palmdesktop/"; }
 
-// Every compared field and the match key agree.
+// Every compared field and the match key agree, and the category when b has one.
 ::testing::AssertionResult SameCommon(CommAddrMgr& store, const CommAddr& a, const CommAddr& b) {
     uint32_t n = 0, k = 0;
     const int32_t* compared = store.GetCompareFields(&n);
@@ -38,7 +39,8 @@ std::string StandInFolder() { return ProgramFolder() + VT_STANDINS_REL "palmdesk
     if (!store.FieldsEqual(&a, &b, compared, n) || !store.FieldsEqual(&a, &b, keys, k))
         return ::testing::AssertionFailure() << a.m_szFirstName << " " << a.m_szLastName << " vs "
                                              << b.m_szFirstName << " " << b.m_szLastName;
-    if (strcmp(a.m_szCategory, b.m_szCategory) != 0)
+    // A contact without category reads back in the file's category 0 ("Unfiled").
+    if (b.m_szCategory[0] && strcmp(a.m_szCategory, b.m_szCategory) != 0)
         return ::testing::AssertionFailure() << "category " << a.m_szCategory << " vs "
                                              << b.m_szCategory;
     return ::testing::AssertionSuccess();
@@ -137,6 +139,32 @@ TEST_P(InstallTest, StartUpLoadsEveryUserAndWritesRoundTrip) {
 
 INSTANTIATE_TEST_SUITE_P(Generations, InstallTest, ::testing::Values(410, 414, 620));
 
+// A user directory longer than the root folder is found whole: the user
+// manager hands back the length it wrote, which is no buffer size.
+TEST_F(InstallTest, UserDirectoryLongerThanTheRootFolder) {
+    pdsetup::Options o;
+    o.folder = m_folder;
+    o.generation = 414;
+    o.contacts = 3;
+    o.sourceFolder = StandInFolder();
+    std::string error;
+    ASSERT_TRUE(pdsetup::Install(o, error)) << error;
+    const std::string longDir = "Long" + std::string(m_folder.size() + 40, 'L');
+    ASSERT_TRUE(MoveFileA((m_folder + pdsetup::UserDirectory(0)).c_str(),
+                          (m_folder + longDir).c_str()));
+    vt_test::WriteText(m_folder + "users.txt", "1001\tLong Dir\t" + longDir + "\r\n");
+    StartPalmDesktop(nullptr);
+    char folder[CX_MAX_PATH] = {};
+    ASSERT_TRUE(GetUserDataFolder(1001, folder, sizeof folder));
+    EXPECT_EQ(std::string(folder), m_folder + longDir + "\\");
+    // A buffer too small for the folder gives no cut folder.
+    char small[16] = {};
+    EXPECT_FALSE(GetUserDataFolder(1001, small, sizeof small));
+    PmAddrInfo info;
+    ASSERT_TRUE(info.LoadByUser(1001));
+    EXPECT_EQ(info.GetStore()->GetCount(), 3u);
+}
+
 // The program itself, as the demo calls it.
 TEST(PdSetupProgram, InstallsAndWritesTheOutlookFile) {
     vt_test::TempDir dir;
@@ -157,7 +185,7 @@ TEST(PdSetupProgram, InstallsAndWritesTheOutlookFile) {
         return static_cast<int>(code);
     };
     ASSERT_EQ(run("--folder \"" + folder + "\" --generation 414 --users 1 --contacts 20 --seed 1 "
-                  "--outlook-file \"" + outlook + "\" --outlook-contacts 24"),
+                  "--outlook-file \"" + outlook + "\" --outlook-contacts 24 --no-outlook-registry"),
               0);
     EXPECT_TRUE(vt_test::Exists(folder + "\\palm.exe"));
     EXPECT_TRUE(vt_test::Exists(folder + "\\UserData.dll"));
@@ -171,10 +199,8 @@ TEST(PdSetupProgram, InstallsAndWritesTheOutlookFile) {
     for (size_t pos = 0; (pos = text.find("[Contact]", pos)) != std::string::npos; pos += 9)
         ++contacts;
     EXPECT_EQ(contacts, 24u);
-    std::string value;
-    EXPECT_TRUE(cxplat::RegReadString(cxplat::RegRoot::CurrentUser,
-                                      "Software\\Vantoro\\StandIns\\Outlook", "DataFile", value));
-    EXPECT_EQ(value, outlook);
+    // The stand-in Outlook's DataFile value is left to the Outlook tests,
+    // which run beside these.
     std::string desktop;
     EXPECT_TRUE(cxplat::RegReadString(cxplat::RegRoot::CurrentUser, kPalmCoreKeyUser,
                                       "DesktopPath", desktop));
@@ -185,7 +211,6 @@ TEST(PdSetupProgram, InstallsAndWritesTheOutlookFile) {
     EXPECT_EQ(run("--folder \"" + dir.Path() + "X\" --generation 414 --contacts -3"), 2);
     EXPECT_FALSE(vt_test::Exists(dir.Path() + "X\\palm.exe"));
     RegDeleteKeyA(HKEY_CURRENT_USER, kPalmCoreKeyUser);
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vantoro\\StandIns\\Outlook");
 }
 
 }  // namespace
