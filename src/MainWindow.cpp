@@ -1,0 +1,684 @@
+#include "src/MainWindow.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cstring>
+#include <exception>
+#include <vector>
+
+#include "common/misc/CxDebugUtil.h"
+#include "common/misc/CxPlatform.h"
+#include "common/misc/CxText.h"
+#include "common/misc/WinUtil.h"
+#include "src/AppLinks.h"
+#include "src/AppStartup.h"
+#include "src/ConfAlertDialog.h"
+#include "src/SyncHistory.h"
+#include "src/resource.h"
+
+namespace {
+
+struct ListColumn {
+    const char* caption;
+    int width;
+    int32_t field;
+};
+
+const ListColumn kColumns[8] = {
+    {"First Name", 80, FID_FIRST_NAME},       {"Last Name", 80, FID_LAST_NAME},
+    {"Email", 100, FID_EMAIL},                {"Business Phone", 100, FID_WORK_PHONE},
+    {"Home Phone", 80, FID_HOME_PHONE},       {"Mobile Phone", 80, FID_MOBILE_PHONE},
+    {"Company", 80, FID_COMPANY},             {"Title", 80, FID_TITLE},
+};
+
+constexpr int kTopBand = 56;
+
+CommAddr* RowRecord(HWND list, int row) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<CommAddr*>(item.lParam);
+}
+
+int RowCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+}  // namespace
+
+TfmMain::TfmMain(CxIniUtil& ini, SyncHistoryMgr& history, MainWindowOptions options)
+    : m_Ini(ini), m_HistoryMgr(history), m_Options(std::move(options)), m_History(history) {}
+
+TfmMain::~TfmMain() {
+    if (m_hWnd) DestroyWindow(m_hWnd);
+    if (m_hListMenu) DestroyMenu(m_hListMenu);
+}
+
+HWND TfmMain::GetPalmList() const { return GetDlgItem(m_hListPage, IDC_LVPDADDR); }
+HWND TfmMain::GetOutlookList() const { return GetDlgItem(m_hListPage, IDC_LVOLADDR); }
+
+bool TfmMain::Create(HINSTANCE instance) {
+    m_hInstance = instance;
+    m_hWnd = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainProc,
+                                reinterpret_cast<LPARAM>(this));
+    if (!m_hWnd) {
+        CX_LOG(0, "The main window could not be made. Error=%lu", GetLastError());
+        return false;
+    }
+    return true;
+}
+
+void TfmMain::FormCreate() {
+    SetWindowTextA(m_hWnd, kAppTitle);
+    HICON icon = LoadIconA(m_hInstance, MAKEINTRESOURCEA(IDI_VANTORO));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    m_hListMenu = LoadMenuA(m_hInstance, MAKEINTRESOURCEA(IDR_LISTMENU));
+
+    HWND tab = GetDlgItem(m_hWnd, IDC_PMAIN);
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>("Contacts information");
+    SendMessageA(tab, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = const_cast<char*>("Synchronization History");
+    SendMessageA(tab, TCM_INSERTITEMA, 1, reinterpret_cast<LPARAM>(&item));
+
+    LPARAM self = reinterpret_cast<LPARAM>(this);
+    m_hListPage = CreateDialogParamA(m_hInstance, MAKEINTRESOURCEA(IDD_PAGE_LIST), m_hWnd, PageProc, self);
+    m_hCardPage = CreateDialogParamA(m_hInstance, MAKEINTRESOURCEA(IDD_PAGE_CARD), m_hWnd, PageProc, self);
+    m_hHistoryPage =
+        CreateDialogParamA(m_hInstance, MAKEINTRESOURCEA(IDD_PAGE_HISTORY), m_hWnd, PageProc, self);
+    SetupList(GetPalmList());
+    SetupList(GetOutlookList());
+    m_History.Attach(m_hHistoryPage);
+
+    // Settings: from the data folder when it can be had, else beside the program.
+    if (!m_Options.dataFolder.empty()) {
+        CxCopyText(m_szDataFolder, sizeof(m_szDataFolder), m_Options.dataFolder.c_str());
+        m_Ini.SetPath((m_Options.dataFolder + kSettingsFileName).c_str());
+        LoadSettings(m_Ini, m_Settings);
+    } else {
+        OpenSettings(m_Ini, m_Settings, m_szDataFolder, sizeof(m_szDataFolder));
+    }
+    m_HistoryMgr.SetDataFolder(m_szDataFolder);
+
+    // The mode named by "SyncMode"; the resource checks the first one.
+    CheckDlgButton(m_hListPage, IDC_RBTNADDRP2O, BST_CHECKED);
+    const int modeIds[3] = {IDC_RBTNADDRP2O, IDC_RBTNADDRO2P, IDC_RBTNADDRSYNC};
+    if (m_Settings.nSyncMode >= 1 && m_Settings.nSyncMode <= 3)
+        CheckRadioButton(m_hListPage, IDC_RBTNADDRP2O, IDC_RBTNADDRSYNC,
+                         modeIds[m_Settings.nSyncMode - 1]);
+
+    ApplyLogSettings(m_Settings, m_szDataFolder);
+    StartPalmDesktop([this](const char* text) { Message(text, "Error", MB_OK | MB_ICONERROR); });
+
+    SetWindowPos(m_hWnd, nullptr, 0, 0, 1000, 660, SWP_NOMOVE | SWP_NOZORDER);
+    ShowPage(PAGE_LIST);
+    Layout();
+}
+
+void TfmMain::Startup() {
+    if (m_Settings.bShowWizard) {
+        DialogContext ctx = MakeDialogContext();
+        ShowWizardDialog(m_hWnd, ctx);
+    }
+    FirstLoad();
+    m_HistoryMgr.Load(nullptr);
+    m_History.Fill();
+}
+
+void TfmMain::FirstLoad() {
+    try {
+        m_pPalm = m_Options.makePalmSide ? m_Options.makePalmSide() : nullptr;
+        m_pOutlook = m_Options.makeOutlookSide ? m_Options.makeOutlookSide() : nullptr;
+        FillUserBox();
+        if (m_pOutlook) {
+            int32_t map[kFieldMapCount];
+            GetFieldMapping(m_Settings, map);
+            m_pOutlook->SetCustomMap(map);
+        }
+        FillPalmList(true);
+        FillOutlookList(true);
+        MarkLists();
+        CX_LOG(2, "Contacts listed: %d Palm Desktop, %d Outlook.", RowCount(GetPalmList()),
+               RowCount(GetOutlookList()));
+    } catch (const std::exception& e) {
+        FirstLoadFailed(e.what());
+    } catch (...) {
+        FirstLoadFailed("unknown error");
+    }
+}
+
+void TfmMain::FirstLoadFailed(const char* reason) {
+    CX_LOG(0, "Failed to initialize Contacts data.");
+    CX_LOG(2, "The first load stopped on: %s", reason);
+    Message("Failed to initialize Contacts data.", "Error", MB_OK | MB_ICONERROR);
+    ShowProblemReport();
+}
+
+void TfmMain::FormDestroy() {
+    if (m_bDestroyed) return;
+    m_bDestroyed = true;
+    int mode = ReadMode();
+    if (mode) m_Settings.nSyncMode = mode;
+    m_pPalm.reset();
+    m_pOutlook.reset();
+    SaveSettings(m_Ini, m_Settings);
+    StopPalmDesktop();
+}
+
+void TfmMain::Close() {
+    if (m_hWnd) DestroyWindow(m_hWnd);
+}
+
+bool TfmMain::PreTranslate(MSG* msg) {
+    if (!m_hWnd) return false;
+    HWND pages[3] = {m_hListPage, m_hHistoryPage, m_hWnd};
+    for (HWND page : pages)
+        if (page && IsChild(page, msg->hwnd) && IsDialogMessageA(page, msg)) return true;
+    return IsDialogMessageA(m_hWnd, msg) != FALSE;
+}
+
+int TfmMain::ReadMode() const {
+    if (IsDlgButtonChecked(m_hListPage, IDC_RBTNADDRP2O) == BST_CHECKED) return SYNC_PALM_TO_OUTLOOK;
+    if (IsDlgButtonChecked(m_hListPage, IDC_RBTNADDRO2P) == BST_CHECKED) return SYNC_OUTLOOK_TO_PALM;
+    if (IsDlgButtonChecked(m_hListPage, IDC_RBTNADDRSYNC) == BST_CHECKED) return SYNC_BOTH_WAYS;
+    return 0;
+}
+
+void TfmMain::SetupList(HWND list) {
+    const DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+    for (int c = 0; c < 8; ++c) {
+        LVCOLUMNA col = {};
+        col.mask = LVCF_TEXT | LVCF_WIDTH;
+        col.pszText = const_cast<char*>(kColumns[c].caption);
+        col.cx = kColumns[c].width;
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&col));
+    }
+}
+
+void TfmMain::FillUserBox() {
+    HWND box = GetDlgItem(m_hListPage, IDC_CBADDRUSER);
+    SendMessageA(box, CB_RESETCONTENT, 0, 0);
+    PalmUserList& users = GetPalmUserList();
+    std::vector<PalmUserInfo*> all;
+    for (PalmUserInfo* u = users.GetFirst(); u; u = users.GetNext()) all.push_back(u);
+    if (m_Settings.nPDUserID == 0 && !all.empty())
+        m_Settings.nPDUserID = static_cast<int32_t>(all[0]->nUserID);
+    int selected = -1;
+    for (PalmUserInfo* u : all) {
+        int at = static_cast<int>(SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u->szUserName)));
+        if (at < 0) continue;
+        SendMessageA(box, CB_SETITEMDATA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(u));
+        if (selected < 0 && static_cast<int32_t>(u->nUserID) == m_Settings.nPDUserID) selected = at;
+    }
+    if (selected < 0 && !all.empty()) selected = 0;
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+void TfmMain::FillList(HWND list, CommAddrMgr* store) {
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    if (store) {
+        CommFieldInfo infos[8];
+        for (int c = 0; c < 8; ++c) GetFieldInfo(kColumns[c].field, &infos[c]);
+        SendMessageA(list, LVM_SETITEMCOUNT, store->GetCount(), LVSICF_NOINVALIDATEALL);
+        int row = 0;
+        std::vector<char> text(1024);
+        for (CommAddr* rec = store->GetFirst(); rec; rec = store->GetNext()) {
+            if (m_Settings.bAddrEmailOnly && rec->m_szEmail[0] == 0) continue;
+            text[0] = 0;
+            GetFieldText(rec, &infos[0], text.data(), text.size());
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT | LVIF_PARAM;
+            item.iItem = row;
+            item.pszText = text.data();
+            item.lParam = reinterpret_cast<LPARAM>(rec);
+            int at = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            if (at < 0) continue;
+            for (int c = 1; c < 8; ++c) {
+                text[0] = 0;
+                GetFieldText(rec, &infos[c], text.data(), text.size());
+                LVITEMA sub = {};
+                sub.iSubItem = c;
+                sub.pszText = text.data();
+                SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&sub));
+            }
+            ++row;
+        }
+        if (row > 0) {
+            ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void TfmMain::FillPalmList(bool reload) {
+    if (reload && m_pPalm) {
+        m_pPalm->SetSwapName(m_Settings.bAddrSwapName);
+        if (m_Settings.bUseAddrFile)
+            m_pPalm->LoadFile(m_Settings.szAddrFileName);
+        else
+            m_pPalm->LoadByUser(static_cast<uint32_t>(m_Settings.nPDUserID));
+    }
+    FillList(GetPalmList(), m_pPalm ? &m_pPalm->GetStore() : nullptr);
+}
+
+void TfmMain::FillOutlookList(bool reload) {
+    if (reload && m_pOutlook) m_pOutlook->Reload();
+    FillList(GetOutlookList(), m_pOutlook ? &m_pOutlook->GetStore() : nullptr);
+}
+
+void TfmMain::MarkLists() {
+    if (m_pPalm && m_pOutlook) {
+        m_pPalm->GetStore().MarkStatus(&m_pOutlook->GetStore());
+        m_pOutlook->GetStore().MarkStatus(&m_pPalm->GetStore());
+    }
+    InvalidateRect(GetPalmList(), nullptr, TRUE);
+    InvalidateRect(GetOutlookList(), nullptr, TRUE);
+}
+
+void TfmMain::SetAllChecks(HWND list, bool checked) {
+    int n = RowCount(list);
+    for (int i = 0; i < n; ++i) ListView_SetCheckState(list, i, checked);
+}
+
+void TfmMain::SelectDiff(HWND list) {
+    int n = RowCount(list);
+    for (int i = 0; i < n; ++i) {
+        const CommAddr* rec = RowRecord(list, i);
+        bool tick = rec && (rec->m_nStatus == STATUS_NEW || rec->m_nStatus == STATUS_DIFF);
+        ListView_SetCheckState(list, i, tick);
+    }
+}
+
+COLORREF TfmMain::RowColor(const CommAddr* rec) const {
+    if (!m_Settings.bShowColor) return 0;
+    int32_t status = rec ? rec->m_nStatus : STATUS_SAME;
+    if (status == STATUS_DIFF) return static_cast<COLORREF>(m_Settings.nDiffColor);
+    if (status == STATUS_NEW) return static_cast<COLORREF>(m_Settings.nNewColor);
+    return static_cast<COLORREF>(m_Settings.nSameColor);
+}
+
+void TfmMain::ShowPage(int page) {
+    if (page < PAGE_LIST || page > PAGE_HISTORY) return;
+    m_nPage = page;
+    ShowWindow(m_hListPage, page == PAGE_LIST ? SW_SHOW : SW_HIDE);
+    ShowWindow(m_hCardPage, page == PAGE_CARD ? SW_SHOW : SW_HIDE);
+    ShowWindow(m_hHistoryPage, page == PAGE_HISTORY ? SW_SHOW : SW_HIDE);
+    // The card page has no tab.
+    HWND tab = GetDlgItem(m_hWnd, IDC_PMAIN);
+    SendMessageA(tab, TCM_SETCURSEL, page == PAGE_LIST ? 0 : page == PAGE_HISTORY ? 1 : -1, 0);
+    HMENU menu = GetMenu(m_hWnd);
+    CheckMenuItem(menu, IDM_VIEWLIST, page == PAGE_LIST ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu, IDM_VIEWCARD, page == PAGE_CARD ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu, IDM_VIEWHISTORY, page == PAGE_HISTORY ? MF_CHECKED : MF_UNCHECKED);
+}
+
+void TfmMain::Layout() {
+    if (!m_hWnd || !m_hListPage) return;
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    const int w = rc.right;
+    MoveWindow(GetDlgItem(m_hWnd, IDC_LOGO), 8, 4, 48, 48, TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_NAMEPIC), 60, 4, 176, 48, TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNEXIT), w - 110, 14, 100, 28, TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNHELP), w - 110 - 105, 14, 100, 28, TRUE);
+
+    HWND sb = GetDlgItem(m_hWnd, IDC_SBMAIN);
+    SendMessageA(sb, WM_SIZE, 0, 0);
+    RECT sr;
+    GetWindowRect(sb, &sr);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&sr), 2);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_PBSYNC), sr.left + 2, sr.top + 1, sr.right - sr.left - 4,
+               sr.bottom - sr.top - 2, TRUE);
+    SetWindowPos(GetDlgItem(m_hWnd, IDC_PBSYNC), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+    HWND tab = GetDlgItem(m_hWnd, IDC_PMAIN);
+    RECT tr = {2, kTopBand, w - 2, sr.top - 2};
+    MoveWindow(tab, tr.left, tr.top, tr.right - tr.left, tr.bottom - tr.top, TRUE);
+    RECT pr = {0, 0, tr.right - tr.left, tr.bottom - tr.top};
+    SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pr));
+    OffsetRect(&pr, tr.left, tr.top);
+    const int pw = pr.right - pr.left, ph = pr.bottom - pr.top;
+    for (HWND page : {m_hListPage, m_hCardPage, m_hHistoryPage}) {
+        MoveWindow(page, pr.left, pr.top, pw, ph, TRUE);
+        SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+    LayoutListPage(pw, ph);
+    m_History.Layout(pw, ph);
+}
+
+void TfmMain::LayoutListPage(int w, int h) {
+    auto place = [this](int id, int x, int y, int cw, int ch) {
+        MoveWindow(GetDlgItem(m_hListPage, id), x, y, cw, ch, TRUE);
+    };
+    const int band = w - 30;
+    place(IDC_LBLUSER, 25, 19, 62, 18);
+    place(IDC_CBADDRUSER, 90, 15, 150, 200);
+    place(IDC_LBLMODE, 255, 19, 70, 18);
+    place(IDC_RBTNADDRP2O, 325, 16, 170, 20);
+    place(IDC_RBTNADDRO2P, 495, 16, 170, 20);
+    place(IDC_RBTNADDRSYNC, 665, 16, 130, 20);
+    place(IDC_BTNADDROPTION, 15 + band - 95, 12, 85, 26);
+    place(IDC_BTNADDRSTART, 15 + band - 185, 12, 85, 26);
+
+    const int listTop = 50;
+    const int listHeight = h - 125;
+    const int each = (band - 3) / 2;
+    place(IDC_LVPDADDR, 15, listTop, each, listHeight);
+    place(IDC_LVOLADDR, 15 + each + 3, listTop, band - 3 - each, listHeight);
+
+    const int bottom = h - 71;
+    const int mid = 15 + band / 2;
+    place(IDC_LBLPDDATA, 20, bottom + 12, 120, 18);
+    place(IDC_BTNADDRPDALL, 20 + 120, bottom + 8, 85, 26);
+    place(IDC_BTNADDRPDDIFF, 20 + 210, bottom + 8, 85, 26);
+    place(IDC_BTNADDRPDCLEAR, 20 + 300, bottom + 8, 85, 26);
+    const int label = mid + 5;
+    place(IDC_LBLOLDATA, label, bottom + 12, 74, 18);
+    place(IDC_BTNADDROLALL, label + 75, bottom + 8, 85, 26);
+    place(IDC_BTNADDROLDIFF, label + 165, bottom + 8, 85, 26);
+    place(IDC_BTNADDROLCLEAR, label + 255, bottom + 8, 85, 26);
+}
+
+int TfmMain::Message(const char* text, const char* caption, UINT type) {
+    if (m_Options.messageBox) return m_Options.messageBox(m_hWnd, text, caption, type);
+    return MessageBoxA(m_hWnd, text, caption, type);
+}
+
+DialogContext TfmMain::MakeDialogContext() {
+    DialogContext ctx;
+    ctx.settings = &m_Settings;
+    ctx.users = &GetPalmUserList();
+    ctx.outlook = m_pOutlook ? m_pOutlook->GetUtil() : nullptr;
+    ctx.applyFieldMapping = [this]() {
+        if (!m_pOutlook) return;
+        int32_t map[kFieldMapCount];
+        GetFieldMapping(m_Settings, map);
+        m_pOutlook->SetCustomMap(map);
+    };
+    return ctx;
+}
+
+void TfmMain::ShowProblemReport() {
+    DialogContext ctx = MakeDialogContext();
+    ShowProblemReportDialog(m_hWnd, ctx);
+}
+
+void TfmMain::RunSync() {
+    const int mode = ReadMode();
+    if (!mode) return;
+    m_Settings.nSyncMode = mode;
+    if (!m_pPalm || !m_pOutlook) {
+        CX_LOG(0, "The synchronization cannot run: a contact store is missing.");
+        return;
+    }
+    std::vector<SyncRow> palmRows, outlookRows;
+    auto collect = [](HWND list, std::vector<SyncRow>& rows) {
+        int n = RowCount(list);
+        rows.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            rows.push_back({RowRecord(list, i), ListView_GetCheckState(list, i) != FALSE});
+    };
+    collect(GetPalmList(), palmRows);
+    collect(GetOutlookList(), outlookRows);
+    try {
+        SyncEngine engine(*m_pPalm, *m_pOutlook, m_HistoryMgr, *this);
+        engine.Run(mode, palmRows, outlookRows, m_Settings.nConfAction);
+    } catch (const std::exception& e) {
+        CX_LOG(0, "The synchronization stopped on an error: %s", e.what());
+        ShowProgress(false);
+        SetBusy(false);
+        ShowProblemReport();
+    } catch (...) {
+        CX_LOG(0, "The synchronization stopped on an unknown error.");
+        ShowProgress(false);
+        SetBusy(false);
+        ShowProblemReport();
+    }
+}
+
+void TfmMain::cbAddrUserChange() {
+    HWND box = GetDlgItem(m_hListPage, IDC_CBADDRUSER);
+    int sel = static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0));
+    if (sel < 0) return;
+    auto* user = reinterpret_cast<PalmUserInfo*>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0));
+    if (!user || reinterpret_cast<LRESULT>(user) == CB_ERR) return;
+    m_Settings.nPDUserID = static_cast<int32_t>(user->nUserID);
+    FillPalmList(true);
+    MarkLists();
+}
+
+void TfmMain::miToolOptionClick() {
+    DialogContext ctx = MakeDialogContext();
+    if (ShowOptionsDialog(m_hWnd, ctx) == 1) {
+        FillPalmList(true);
+        MarkLists();
+    }
+}
+
+void TfmMain::miToolDebugClick() {
+    DialogContext ctx = MakeDialogContext();
+    ShowDebugSettingsDialog(m_hWnd, ctx);
+}
+
+void TfmMain::ListDblClick(HWND list) {
+    int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0) return;
+    const CommAddr* rec = RowRecord(list, row);
+    if (rec) ShowDetailDialog(m_hWnd, *rec);
+}
+
+void TfmMain::OnContextMenu(HWND list, int x, int y) {
+    if (!m_hListMenu) return;
+    if (x == -1 && y == -1) {
+        RECT rc;
+        GetWindowRect(list, &rc);
+        x = rc.left + 10;
+        y = rc.top + 10;
+    }
+    HMENU popup = GetSubMenu(m_hListMenu, 0);
+    int cmd = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, m_hWnd, nullptr);
+    switch (cmd) {
+    case IDM_LISTALL: SetAllChecks(list, true); break;
+    case IDM_LISTDIFF: SelectDiff(list); break;
+    case IDM_LISTCLEAR: SetAllChecks(list, false); break;
+    case IDM_LISTDETAIL: ListDblClick(list); break;
+    }
+}
+
+void TfmMain::OpenHelp() {
+    char folder[CX_MAX_PATH] = {};
+    if (!GetModuleFolder(nullptr, folder, sizeof(folder))) return;
+    std::string path = std::string(folder) + kHelpGuideFile;
+    if (!cxplat::ShellOpen(path.c_str())) CX_LOG(0, "Failed to open the user guide: %s", path.c_str());
+}
+
+void TfmMain::OpenWebSite() {
+    if (!cxplat::ShellOpen(kHomePageUrl)) CX_LOG(0, "Failed to open the web site: %s", kHomePageUrl);
+}
+
+void TfmMain::OnCommand(int id, int code, HWND) {
+    HWND pd = GetPalmList(), ol = GetOutlookList();
+    switch (id) {
+    case IDC_BTNADDRPDALL: SetAllChecks(pd, true); break;
+    case IDC_BTNADDRPDCLEAR: SetAllChecks(pd, false); break;
+    case IDC_BTNADDRPDDIFF: SelectDiff(pd); break;
+    case IDC_BTNADDROLALL: SetAllChecks(ol, true); break;
+    case IDC_BTNADDROLCLEAR: SetAllChecks(ol, false); break;
+    case IDC_BTNADDROLDIFF: SelectDiff(ol); break;
+    case IDC_RBTNADDRP2O:
+        if (code == BN_CLICKED) SelectDiff(pd);
+        break;
+    case IDC_RBTNADDRO2P:
+        if (code == BN_CLICKED) SelectDiff(ol);
+        break;
+    case IDC_RBTNADDRSYNC:
+        if (code == BN_CLICKED) {
+            SelectDiff(pd);
+            SelectDiff(ol);
+        }
+        break;
+    case IDC_BTNADDRSTART:
+    case IDM_FILESYNC: RunSync(); break;
+    case IDC_BTNADDROPTION:
+    case IDM_TOOLOPTION: miToolOptionClick(); break;
+    case IDC_CBADDRUSER:
+        if (code == CBN_SELCHANGE) cbAddrUserChange();
+        break;
+    case IDC_BTNEXIT:
+    case IDM_FILEEXIT: Close(); break;
+    case IDM_VIEWLIST: ShowPage(PAGE_LIST); break;
+    case IDM_VIEWCARD: ShowPage(PAGE_CARD); break;
+    case IDM_VIEWHISTORY: ShowPage(PAGE_HISTORY); break;
+    case IDM_TOOLDEBUG: miToolDebugClick(); break;
+    case IDC_BTNHELP:
+    case IDM_HELPCONTENT: OpenHelp(); break;
+    case IDM_HELPWEB: OpenWebSite(); break;
+    case IDM_HELPABOUT: ShowAboutDialog(m_hWnd); break;
+    default: m_History.OnCommand(id); break;
+    }
+}
+
+LRESULT TfmMain::OnNotify(NMHDR* hdr) {
+    if (hdr->idFrom == IDC_PMAIN && hdr->code == TCN_SELCHANGE) {
+        int tab = static_cast<int>(SendMessageA(hdr->hwndFrom, TCM_GETCURSEL, 0, 0));
+        ShowPage(tab == 1 ? PAGE_HISTORY : PAGE_LIST);
+        return 0;
+    }
+    if (hdr->idFrom != IDC_LVPDADDR && hdr->idFrom != IDC_LVOLADDR) return 0;
+    if (hdr->code == NM_CUSTOMDRAW) {
+        auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(hdr);
+        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            cd->clrText = RowColor(reinterpret_cast<const CommAddr*>(cd->nmcd.lItemlParam));
+            return CDRF_DODEFAULT;
+        }
+        return CDRF_DODEFAULT;
+    }
+    if (hdr->code == NM_DBLCLK) ListDblClick(hdr->hwndFrom);
+    return 0;
+}
+
+// ISyncCallback
+
+void TfmMain::SetBusy(bool busy) {
+    SetCursor(LoadCursorA(nullptr, busy ? MAKEINTRESOURCEA(32514) : MAKEINTRESOURCEA(32512)));
+}
+
+void TfmMain::ShowProgress(bool visible) {
+    ShowWindow(GetDlgItem(m_hWnd, IDC_PBSYNC), visible ? SW_SHOW : SW_HIDE);
+}
+
+void TfmMain::SetProgress(int percent) {
+    HWND pb = GetDlgItem(m_hWnd, IDC_PBSYNC);
+    SendMessageA(pb, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    UpdateWindow(pb);
+}
+
+void TfmMain::SetRowTicked(bool palmList, size_t row, bool ticked) {
+    ListView_SetCheckState(palmList ? GetPalmList() : GetOutlookList(), static_cast<int>(row), ticked);
+}
+
+void TfmMain::ShowMessage(const char* text, const char* caption, SyncIcon icon) {
+    UINT type = MB_OK | (icon == SyncIcon::Error     ? MB_ICONERROR
+                         : icon == SyncIcon::Warning ? MB_ICONWARNING
+                                                     : MB_ICONINFORMATION);
+    Message(text, caption, type);
+}
+
+bool TfmMain::AskConflict(const CommAddr& palmRec, const CommAddr& outlookRec, int32_t& action,
+                          bool& applyThisRun, bool& applyAlways) {
+    TfmConfAlert dlg;
+    dlg.ShowRecords(&palmRec, &outlookRec);
+    dlg.TransferChoice(false);
+    if (dlg.ShowModal(m_hWnd) != 1) return false;  // Cancel, close box, or not shown
+    action = dlg.GetAction();
+    applyThisRun = dlg.GetApplyThisRun();
+    applyAlways = dlg.GetApplyAlways();
+    return true;
+}
+
+void TfmMain::RefreshAfterChange() {
+    FillPalmList(false);
+    FillOutlookList(false);
+    MarkLists();
+    m_History.Fill();
+}
+
+// Window procedures
+
+INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TfmMain*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+    switch (msg) {
+    case WM_INITDIALOG:
+        self = reinterpret_cast<TfmMain*>(lParam);
+        SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+        self->m_hWnd = hWnd;
+        self->FormCreate();
+        return TRUE;
+    case WM_SIZE:
+        if (self) self->Layout();
+        return TRUE;
+    case WM_GETMINMAXINFO: {
+        auto* mm = reinterpret_cast<MINMAXINFO*>(lParam);
+        mm->ptMinTrackSize.x = 760;
+        mm->ptMinTrackSize.y = 420;
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (self && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+            self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return TRUE;
+    case WM_NOTIFY:
+        if (self) {
+            SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        DestroyWindow(hWnd);
+        return TRUE;
+    case WM_DESTROY:
+        if (self) {
+            self->FormDestroy();
+            self->m_hWnd = nullptr;
+            if (self->m_Options.quitOnDestroy) PostQuitMessage(0);
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TfmMain*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+        return FALSE;
+    case WM_COMMAND:
+        if (self && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+            self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return TRUE;
+    case WM_NOTIFY:
+        if (self) {
+            SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
+            return TRUE;
+        }
+        break;
+    case WM_CONTEXTMENU: {
+        HWND target = reinterpret_cast<HWND>(wParam);
+        if (self && (target == self->GetPalmList() || target == self->GetOutlookList())) {
+            self->OnContextMenu(target, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return TRUE;
+        }
+        break;
+    }
+    }
+    return FALSE;
+}

@@ -1,0 +1,40 @@
+// The two sides as the main window holds them: the run's side interface
+// plus the loading each side needs. Adapters over the Palm Desktop facade
+// and the Outlook reader and writer; tests may hand in their own.
+#pragma once
+
+#ifdef _WIN32
+
+#include <cstdint>
+#include <memory>
+
+#include "src/SyncEngine.h"
+
+class OlAddrUtil;
+
+class PalmSide : public ISyncSide {
+public:
+    virtual void SetSwapName(bool swap) = 0;
+    virtual bool LoadByUser(uint32_t userId) = 0;
+    virtual bool LoadFile(const char* path) = 0;
+};
+
+class OutlookSide : public ISyncSide {
+public:
+    // Reads every contact of the Contacts folder afresh.
+    virtual bool Reload() = 0;
+    virtual void SetCustomMap(const int32_t map[10]) = 0;
+    // The reader itself, for the dialogs; null when there is none.
+    virtual OlAddrUtil* GetUtil() = 0;
+};
+
+// Over PmAddrInfo.
+std::unique_ptr<PalmSide> MakePalmSide();
+// Over OlAddrUtil (opens or joins the Outlook session).
+std::unique_ptr<OutlookSide> MakeOutlookSide();
+
+// Replaces the store record at pos by a whole copy of rec, keeping the store
+// record's own native block; false when pos is out of range.
+bool ReplaceKeepingNative(CommAddrMgr& store, const CommAddr& rec, uint32_t pos);
+
+#endif

@@ -1,0 +1,404 @@
+// The real main window over the stand-in installations, driven by messages.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <stdexcept>
+
+#include "src/ConfAlertDialog.h"
+#include "src/resource.h"
+#include "window/WindowEnv.h"
+
+using namespace win_test;
+
+namespace {
+
+const Contact kAnn{"Ann", "Able", "ann@example.com", "Acme", "555-0001", ""};
+const Contact kBobPalm{"Bob", "Baker", "bob@example.com", "Palm Co", "555-0002", ""};
+const Contact kBobOutlook{"Bob", "Baker", "bob@example.com", "Outlook Co", "555-0002", ""};
+const Contact kCid{"Cid", "Cole", "cid@example.com", "", "", ""};
+const Contact kDee{"Dee", "Dunn", "", "NoMail Ltd", "", ""};
+const Contact kEve{"Eve", "Evans", "eve@example.com", "", "555-0005", ""};
+const Contact kFayPalm{"Fay", "Fox", "fay@example.com", "", "", "1 Palm Road"};
+const Contact kFayOutlook{"Fay", "Fox", "fay@example.com", "", "", "2 Outlook Avenue"};
+
+const char* const kDone = "Contact information synchronized successfully. %d records updated.";
+
+std::string DoneText(int n) {
+    char text[128];
+    snprintf(text, sizeof(text), kDone, n);
+    return text;
+}
+
+// Palm: Ann (same), Bob (different), Cid (Palm only), Dee (no email, same).
+// Outlook: Ann, Bob, Eve (Outlook only), Dee.
+class MainWindowTest : public ::testing::Test {
+protected:
+    World world;
+
+    void SetUp() override {
+        world.AddPalmUser(1, "Alice", {kAnn, kBobPalm, kCid, kDee});
+        world.SetOutlook({kAnn, kBobOutlook, kEve, kDee});
+    }
+
+    static int RowOf(HWND list, const char* first) {
+        for (int i = 0; i < Rows(list); ++i)
+            if (CellText(list, i, 0) == first) return i;
+        return -1;
+    }
+    static std::string TickedNames(HWND list) {
+        std::string out;
+        for (int i = 0; i < Rows(list); ++i)
+            if (Ticked(list, i)) out += CellText(list, i, 0) + " ";
+        return out;
+    }
+    static const CommAddr* Find(const std::vector<CommAddr>& recs, const char* first) {
+        for (const CommAddr& r : recs)
+            if (strcmp(r.m_szFirstName, first) == 0) return &r;
+        return nullptr;
+    }
+};
+
+TEST_F(MainWindowTest, StartupListsBothSidesColouredByStatus) {
+    TfmMain& main = world.Start();
+    EXPECT_TRUE(world.messages.empty());
+    HWND pd = main.GetPalmList(), ol = main.GetOutlookList();
+    ASSERT_EQ(Rows(pd), 4);
+    ASSERT_EQ(Rows(ol), 4);
+
+    struct Case {
+        HWND list;
+        const char* first;
+        int32_t status;
+        COLORREF colour;
+    } cases[] = {
+        {pd, "Ann", STATUS_SAME, 0},          {pd, "Bob", STATUS_DIFF, 0xFF0000},
+        {pd, "Cid", STATUS_NEW, 0x008000},    {pd, "Dee", STATUS_SAME, 0},
+        {ol, "Ann", STATUS_SAME, 0},          {ol, "Bob", STATUS_DIFF, 0xFF0000},
+        {ol, "Eve", STATUS_NEW, 0x008000},    {ol, "Dee", STATUS_SAME, 0},
+    };
+    for (const Case& c : cases) {
+        int row = RowOf(c.list, c.first);
+        ASSERT_GE(row, 0) << c.first;
+        const CommAddr* rec = RecordAt(c.list, row);
+        ASSERT_NE(rec, nullptr);
+        EXPECT_EQ(rec->m_nStatus, c.status) << c.first;
+        EXPECT_EQ(main.RowColor(rec), c.colour) << c.first;
+        EXPECT_FALSE(Ticked(c.list, row)) << "the first load ticks nothing";
+    }
+    int bob = RowOf(pd, "Bob");
+    EXPECT_EQ(CellText(pd, bob, 1), "Baker");
+    EXPECT_EQ(CellText(pd, bob, 2), "bob@example.com");
+    EXPECT_EQ(CellText(pd, bob, 3), "555-0002");
+    EXPECT_EQ(CellText(pd, bob, 6), "Palm Co");
+    EXPECT_EQ(CellText(ol, RowOf(ol, "Bob"), 6), "Outlook Co");
+    EXPECT_EQ(SendMessageA(pd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+
+    // The user box: the one user, its id taken for "PDUserID" 0.
+    HWND box = GetDlgItem(main.GetListPage(), IDC_CBADDRUSER);
+    EXPECT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(box, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(main.Settings().nPDUserID, 1);
+
+    // The history page is there but takes no input; the view menu follows the page.
+    EXPECT_FALSE(IsWindowEnabled(main.GetHistoryPage().GetWindow()));
+    HMENU menu = GetMenu(main.GetHandle());
+    EXPECT_EQ(GetMenuState(menu, IDM_VIEWLIST, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    SendMessageA(main.GetHandle(), WM_COMMAND, IDM_VIEWHISTORY, 0);
+    EXPECT_EQ(main.GetActivePage(), TfmMain::PAGE_HISTORY);
+    EXPECT_EQ(GetMenuState(menu, IDM_VIEWHISTORY, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(menu, IDM_VIEWLIST, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_TRUE(GetWindowLongPtrA(main.GetHistoryPage().GetWindow(), GWL_STYLE) & WS_VISIBLE);
+
+    // Shutdown writes every setting but "SyncMode".
+    world.Stop();
+    std::string ini = vt_test::ReadText(world.SettingsFile());
+    EXPECT_NE(ini.find("PDUserID=1"), std::string::npos);
+    EXPECT_NE(ini.find("AddrType=1"), std::string::npos);
+    EXPECT_EQ(ini.find("SyncMode"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, TicksFollowModesAndButtons) {
+    TfmMain& main = world.Start();
+    HWND pd = main.GetPalmList(), ol = main.GetOutlookList();
+    Click(main, IDC_RBTNADDRP2O);
+    EXPECT_EQ(TickedNames(pd), "Bob Cid ");
+    EXPECT_EQ(TickedNames(ol), "");
+    Click(main, IDC_BTNADDROLALL);
+    EXPECT_EQ(TickedNames(ol), "Ann Bob Eve Dee ");
+    Click(main, IDC_RBTNADDRO2P);  // the Palm Desktop ticks stay
+    EXPECT_EQ(TickedNames(ol), "Bob Eve ");
+    EXPECT_EQ(TickedNames(pd), "Bob Cid ");
+    Click(main, IDC_BTNADDRPDALL);
+    EXPECT_EQ(TickedNames(pd), "Ann Bob Cid Dee ");
+    Click(main, IDC_BTNADDRPDCLEAR);
+    EXPECT_EQ(TickedNames(pd), "");
+    Click(main, IDC_BTNADDROLCLEAR);
+    Click(main, IDC_RBTNADDRSYNC);
+    EXPECT_EQ(TickedNames(pd), "Bob Cid ");
+    EXPECT_EQ(TickedNames(ol), "Bob Eve ");
+    Click(main, IDC_BTNADDRPDCLEAR);
+    Click(main, IDC_BTNADDRPDDIFF);
+    EXPECT_EQ(TickedNames(pd), "Bob Cid ");
+}
+
+TEST_F(MainWindowTest, PalmToOutlookWritesTickedRowsAndRecordsTheRun) {
+    TfmMain& main = world.Start();
+    HWND pd = main.GetPalmList(), ol = main.GetOutlookList();
+    Click(main, IDC_RBTNADDRP2O);  // ticks Bob and Cid
+    ListView_SetCheckState(pd, RowOf(pd, "Ann"), TRUE);
+    Click(main, IDC_BTNADDRSTART);
+
+    ASSERT_EQ(world.messages.size(), 1u);
+    EXPECT_EQ(world.messages[0].text, DoneText(2));
+    EXPECT_EQ(world.messages[0].caption, "Information");
+    EXPECT_EQ(world.messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_EQ(TickedNames(pd), "");
+    // Refilled and marked again: Cid joined Outlook, Bob is equal now.
+    ASSERT_EQ(Rows(ol), 5);
+    for (int i = 0; i < Rows(pd); ++i) EXPECT_EQ(RecordAt(pd, i)->m_nStatus, STATUS_SAME);
+    EXPECT_EQ(RecordAt(ol, RowOf(ol, "Eve"))->m_nStatus, STATUS_NEW);
+
+    HWND hist = main.GetHistoryPage().GetList();
+    ASSERT_EQ(Rows(hist), 1);
+    EXPECT_EQ(CellText(hist, 0, 2), "Transfer contact information from Palm Desktop to Outlook.");
+    EXPECT_EQ(CellText(hist, 0, 3), "2");
+    EXPECT_EQ(CellText(hist, 0, 0).size(), 19u);  // "MM/DD/YYYY hh:mm:ss"
+    EXPECT_EQ(vt_test::ReadBytes(world.HistoryFile()).size(), 4u + 162u);
+
+    world.Stop();
+    std::vector<CommAddr> outlook = world.ReadOutlook();
+    ASSERT_EQ(outlook.size(), 5u);
+    ASSERT_NE(Find(outlook, "Cid"), nullptr);
+    EXPECT_STREQ(Find(outlook, "Bob")->m_szCompany, "Palm Co");
+}
+
+TEST_F(MainWindowTest, NothingTickedIsAnErrorWithoutHistory) {
+    TfmMain& main = world.Start();
+    Click(main, IDC_RBTNADDRO2P);
+    Click(main, IDC_BTNADDROLCLEAR);
+    const std::vector<uint8_t> before = vt_test::ReadBytes(world.PalmFile(1));
+    Click(main, IDC_BTNADDRSTART);
+    ASSERT_EQ(world.messages.size(), 1u);
+    EXPECT_EQ(world.messages[0].text,
+              "No Outlook contact record is selected.\r\n\r\nPlease select the records that you "
+              "want to update to Palm Desktop.");
+    EXPECT_EQ(world.messages[0].caption, "Error");
+    EXPECT_EQ(world.messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(Rows(main.GetHistoryPage().GetList()), 0);
+    EXPECT_FALSE(vt_test::Exists(world.HistoryFile()));
+    EXPECT_EQ(vt_test::ReadBytes(world.PalmFile(1)), before);
+}
+
+// What the conflict dialog showed when it opened.
+struct Shown {
+    int action = 0;  // the checked radio button
+    bool thisRun = true, always = true;
+    std::string rows[2][9];
+    std::string diffs;
+};
+
+Shown ReadDialog(HWND dlg) {
+    Shown s;
+    s.action = IsDlgButtonChecked(dlg, IDC_RBTNP2O)   ? 1
+               : IsDlgButtonChecked(dlg, IDC_RBTNO2P) ? 2
+               : IsDlgButtonChecked(dlg, IDC_RBTNNOTHING) ? 3
+                                                          : 0;
+    s.thisRun = IsDlgButtonChecked(dlg, IDC_CBTHIS) == BST_CHECKED;
+    s.always = IsDlgButtonChecked(dlg, IDC_CBALL) == BST_CHECKED;
+    HWND lv = GetDlgItem(dlg, IDC_CONFLVADDR);
+    EXPECT_EQ(Rows(lv), 2);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 9; ++c) s.rows[r][c] = CellText(lv, r, c);
+    char text[2048] = {};
+    GetDlgItemTextA(dlg, IDC_CONFDIFFS, text, sizeof(text));
+    s.diffs = text;
+    return s;
+}
+
+void Answer(HWND dlg, int radio, bool thisRun, bool always, int button) {
+    CheckRadioButton(dlg, IDC_RBTNP2O, IDC_RBTNNOTHING, radio);
+    CheckDlgButton(dlg, IDC_CBTHIS, thisRun ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_CBALL, always ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+}
+
+TEST_F(MainWindowTest, TwoWayAsksAtTheConflictAndKeepsTheStandingRule) {
+    std::vector<Shown> shown;
+    TfmConfAlert::SetShownHook([&](HWND dlg) {
+        shown.push_back(ReadDialog(dlg));
+        Answer(dlg, IDC_RBTNP2O, false, true, IDOK);
+    });
+    TfmMain& main = world.Start();
+    ASSERT_EQ(main.Settings().nConfAction, 3);
+    Click(main, IDC_RBTNADDRSYNC);
+    Click(main, IDC_BTNADDRSTART);
+
+    ASSERT_EQ(shown.size(), 1u) << "one conflict: Bob";
+    const Shown& s = shown[0];
+    EXPECT_EQ(s.action, 3) << "opens on \"Do Nothing\"";
+    EXPECT_FALSE(s.thisRun);
+    EXPECT_FALSE(s.always);
+    EXPECT_EQ(s.rows[0][0], "Palm Desktop");
+    EXPECT_EQ(s.rows[1][0], "Microsoft Outlook");
+    EXPECT_EQ(s.rows[0][1], "Bob");
+    EXPECT_EQ(s.rows[0][3], "bob@example.com");
+    EXPECT_EQ(s.rows[0][7], "Palm Co");
+    EXPECT_EQ(s.rows[1][7], "Outlook Co");
+    EXPECT_NE(s.diffs.find("Palm Desktop \"Palm Co\", Outlook \"Outlook Co\""), std::string::npos)
+        << s.diffs;
+    EXPECT_EQ(s.diffs.find("\r\n"), std::string::npos) << "only the company differs: " << s.diffs;
+
+    EXPECT_EQ(main.Settings().nConfAction, 1);
+    ASSERT_EQ(world.messages.size(), 1u);
+    EXPECT_EQ(world.messages[0].text, DoneText(3));  // Bob to Outlook, Cid to Outlook, Eve to Palm
+    EXPECT_EQ(Rows(main.GetPalmList()), 5);
+    EXPECT_EQ(Rows(main.GetOutlookList()), 5);
+    EXPECT_NE(Find(world.ReadPalm(1), "Eve"), nullptr) << "the Palm Desktop data was saved";
+
+    // The standing rule: the next run asks nothing.
+    world.messages.clear();
+    Click(main, IDC_BTNADDRSTART);
+    EXPECT_EQ(shown.size(), 1u);
+    ASSERT_EQ(world.messages.size(), 1u);
+    EXPECT_EQ(world.messages[0].text, DoneText(0));
+
+    world.Stop();
+    EXPECT_STREQ(Find(world.ReadOutlook(), "Bob")->m_szCompany, "Palm Co");
+    EXPECT_NE(vt_test::ReadText(world.SettingsFile()).find("ConfAction=1"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ConflictOutsideTheListedFieldsIsShownAndCancelStopsTheRun) {
+    World other;
+    other.AddPalmUser(1, "Alice", {kCid, kFayPalm, kAnn});
+    other.SetOutlook({kFayOutlook, kAnn, kEve});
+    other.SetSetting("ConfAction", "0");
+    std::vector<Shown> shown;
+    TfmConfAlert::SetShownHook([&](HWND dlg) {
+        shown.push_back(ReadDialog(dlg));
+        Answer(dlg, IDC_RBTNO2P, true, false, IDCANCEL);
+    });
+    const std::vector<uint8_t> before = vt_test::ReadBytes(other.PalmFile(1));
+    TfmMain& main = other.Start();
+    Click(main, IDC_RBTNADDRSYNC);
+    Click(main, IDC_BTNADDRSTART);
+
+    ASSERT_EQ(shown.size(), 1u);
+    // The eight columns are equal; the box names the street with both values.
+    for (int c = 1; c < 9; ++c) EXPECT_EQ(shown[0].rows[0][c], shown[0].rows[1][c]) << c;
+    EXPECT_NE(shown[0].diffs.find("\"1 Palm Road\", Outlook \"2 Outlook Avenue\""), std::string::npos)
+        << shown[0].diffs;
+
+    // Cid went to Outlook before the conflict; nothing after it, no Palm save.
+    ASSERT_EQ(other.messages.size(), 1u);
+    EXPECT_EQ(other.messages[0].text, DoneText(1));
+    EXPECT_EQ(main.Settings().nConfAction, 3);
+    EXPECT_EQ(Rows(main.GetHistoryPage().GetList()), 1);
+    EXPECT_EQ(Rows(main.GetPalmList()), 3) << "Eve was not added";
+    EXPECT_EQ(vt_test::ReadBytes(other.PalmFile(1)), before);
+    TfmConfAlert::SetShownHook(nullptr);
+}
+
+TEST_F(MainWindowTest, DoNothingWithoutABoxAsksAgainNextTime) {
+    int asked = 0;
+    TfmConfAlert::SetShownHook([&](HWND dlg) {
+        ++asked;
+        EXPECT_EQ(ReadDialog(dlg).action, 3);
+        Answer(dlg, IDC_RBTNNOTHING, false, false, IDOK);
+    });
+    TfmMain& main = world.Start();
+    Click(main, IDC_RBTNADDRSYNC);
+    Click(main, IDC_BTNADDRSTART);
+    // Bob is asked about in both passes: "Do Nothing" settles only the pair.
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(main.Settings().nConfAction, 3);
+    EXPECT_EQ(RecordAt(main.GetPalmList(), RowOf(main.GetPalmList(), "Bob"))->m_nStatus, STATUS_DIFF);
+}
+
+TEST_F(MainWindowTest, EmailOnlyHidesRowsButKeepsRecords) {
+    world.SetSetting("AddrEmailOnly", "1");
+    TfmMain& main = world.Start();
+    EXPECT_EQ(Rows(main.GetPalmList()), 3);
+    EXPECT_EQ(Rows(main.GetOutlookList()), 3);
+    EXPECT_EQ(RowOf(main.GetPalmList(), "Dee"), -1);
+    EXPECT_EQ(main.GetPalmSide()->GetStore().GetCount(), 4u);
+}
+
+TEST_F(MainWindowTest, AnotherUserReloadsOnlyThePalmList) {
+    world.AddPalmUser(2, "Bert", {kEve});
+    world.SetSetting("PDUserID", "7");  // no longer exists
+    TfmMain& main = world.Start();
+    HWND box = GetDlgItem(main.GetListPage(), IDC_CBADDRUSER);
+    EXPECT_EQ(SendMessageA(box, CB_GETCURSEL, 0, 0), 0) << "the first user is shown";
+    EXPECT_EQ(main.Settings().nPDUserID, 7) << "and the saved id kept";
+    const CommAddr* olAnn = RecordAt(main.GetOutlookList(), 0);
+
+    SendMessageA(box, CB_SETCURSEL, 1, 0);
+    SendMessageA(main.GetListPage(), WM_COMMAND, MAKEWPARAM(IDC_CBADDRUSER, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(box));
+    EXPECT_EQ(main.Settings().nPDUserID, 2);
+    HWND pd = main.GetPalmList(), ol = main.GetOutlookList();
+    ASSERT_EQ(Rows(pd), 1);
+    EXPECT_EQ(CellText(pd, 0, 0), "Eve");
+    EXPECT_EQ(RecordAt(ol, 0), olAnn) << "the Outlook list was not reloaded";
+    EXPECT_EQ(RecordAt(ol, RowOf(ol, "Eve"))->m_nStatus, STATUS_SAME);
+    EXPECT_EQ(RecordAt(ol, RowOf(ol, "Ann"))->m_nStatus, STATUS_NEW);
+}
+
+TEST_F(MainWindowTest, ModeComesFromTheSettingsAndIsNotWrittenBack) {
+    world.SetSetting("SyncMode", "2");
+    world.SetSetting("ShowColor", "yes");
+    TfmMain& main = world.Start();
+    EXPECT_EQ(IsDlgButtonChecked(main.GetListPage(), IDC_RBTNADDRO2P), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(main.GetListPage(), IDC_RBTNADDRP2O), BST_UNCHECKED);
+    HWND pd = main.GetPalmList();
+    EXPECT_EQ(main.RowColor(RecordAt(pd, RowOf(pd, "Bob"))), 0u) << "a word reads as off";
+    Click(main, IDC_RBTNADDRSYNC);
+    world.Stop();
+    EXPECT_NE(vt_test::ReadText(world.SettingsFile()).find("SyncMode=2"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, FirstLoadThatThrowsIsReportedAndTheWindowStays) {
+    world.makePalmSide = []() -> std::unique_ptr<PalmSide> { throw std::runtime_error("no memory"); };
+    TfmMain& main = world.Start();
+    ASSERT_EQ(world.messages.size(), 1u);
+    EXPECT_EQ(world.messages[0].text, "Failed to initialize Contacts data.");
+    EXPECT_EQ(world.messages[0].caption, "Error");
+    EXPECT_EQ(world.messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(IsWindow(main.GetHandle()));
+    EXPECT_EQ(Rows(main.GetPalmList()), 0);
+    // Without the sides a run does nothing rather than fail.
+    Click(main, IDC_BTNADDRSTART);
+    EXPECT_EQ(world.messages.size(), 1u);
+}
+
+TEST_F(MainWindowTest, FailedWritesAreReportedWithAWarning) {
+    world.SetSetting("ConfAction", "1");
+    TfmMain& main = world.Start();
+    // Every "Add" of the stand-in fails from the next session on.
+    HKEY h;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vantoro\\StandIns\\Outlook", 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(h, "FailName", 0, REG_SZ, reinterpret_cast<const BYTE*>("Add"), 4);
+    RegCloseKey(h);
+    world.Stop();
+    world.messages.clear();
+    TfmMain& again = world.Start();
+    Click(again, IDC_RBTNADDRSYNC);
+    Click(again, IDC_BTNADDRSTART);
+    ASSERT_EQ(world.messages.size(), 1u);
+    const ShownMessage& m = world.messages[0];
+    EXPECT_EQ(m.type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
+    // Bob reached Outlook and Eve Palm Desktop; Cid could not be added.
+    EXPECT_EQ(m.text, DoneText(2) + "\r\n\r\n1 records could not be written. The debug log holds the reasons.");
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vantoro\\StandIns\\Outlook", 0, nullptr, 0, KEY_WRITE,
+                    nullptr, &h, nullptr);
+    RegDeleteValueA(h, "FailName");
+    RegCloseKey(h);
+    (void)main;
+}
+
+}  // namespace
