@@ -17,6 +17,9 @@
 #include "src/SyncHistory.h"
 #include "src/resource.h"
 
+// The logo icon of the dialogs' resource script (IDI_VT_LOGO).
+constexpr int kProgramIconId = 2001;
+
 namespace {
 
 struct ListColumn {
@@ -72,7 +75,7 @@ bool TfmMain::Create(HINSTANCE instance) {
 
 void TfmMain::FormCreate() {
     SetWindowTextA(m_hWnd, kAppTitle);
-    HICON icon = LoadIconA(m_hInstance, MAKEINTRESOURCEA(IDI_VANTORO));
+    HICON icon = LoadIconA(m_hInstance, MAKEINTRESOURCEA(kProgramIconId));
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     m_hListMenu = LoadMenuA(m_hInstance, MAKEINTRESOURCEA(IDR_LISTMENU));
@@ -407,7 +410,8 @@ DialogContext TfmMain::MakeDialogContext() {
 
 void TfmMain::ShowProblemReport() {
     DialogContext ctx = MakeDialogContext();
-    ShowProblemReportDialog(m_hWnd, ctx);
+    // "Quit Vantoro" ends the program through the normal shutdown.
+    if (ShowProblemReportDialog(m_hWnd, ctx) == 1 && m_hWnd) PostMessage(m_hWnd, WM_CLOSE, 0, 0);
 }
 
 void TfmMain::RunSync() {

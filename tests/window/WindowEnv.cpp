@@ -10,6 +10,7 @@
 #include "common/palm/PalmDesktop.h"
 #include "palm/PalmFixture.h"
 #include "src/ConfAlertDialog.h"
+#include "src/dialogs/DialogBase.h"
 #include "src/resource.h"
 #include "standins/outlook/OlStandIn.h"
 
@@ -93,9 +94,17 @@ World::World() : m_Ini("", "brenvik.ini") {
     EXPECT_TRUE(CopyFileA((from + "v414\\palm.exe").c_str(), m_Palm.File("palm.exe").c_str(), FALSE));
     SetRegText(HKEY_CURRENT_USER, kPalmCoreKeyUser, "DesktopPath", m_Palm.Path());
     SetOutlook({});
+    // Any other dialog the window opens (problem report, options, ...) is
+    // answered with Cancel, so a test never waits on a modal loop.
+    shownDialogs.clear();
+    GetDialogServices().onShown = [this](HWND dlg, int id) {
+        shownDialogs.push_back(id);
+        PostMessage(dlg, WM_COMMAND, IDCANCEL, 0);
+    };
 }
 
 World::~World() {
+    ResetDialogServices();
     Stop();
     RegDeleteKeyA(HKEY_CURRENT_USER, kPalmCoreKeyUser);
     SetRegText(HKEY_CURRENT_USER, kOutlookKey, "DataFile", "");

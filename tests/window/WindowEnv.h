@@ -62,6 +62,11 @@ private:
     vt_test::TempDir m_Data;
     vt_test::TempDir m_Outlook;
     std::string m_strUsers;
+public:
+    // Template ids of the dialogs opened through the dialogs' services.
+    std::vector<int> shownDialogs;
+
+private:
     std::string m_strSettings = "[Vantoro_OL_PD]\r\nShowWizard=0\r\n";
     CxIniUtil m_Ini;
     SyncHistoryMgr m_History;

@@ -367,6 +367,7 @@ TEST_F(MainWindowTest, FirstLoadThatThrowsIsReportedAndTheWindowStays) {
     EXPECT_EQ(world.messages[0].text, "Failed to initialize Contacts data.");
     EXPECT_EQ(world.messages[0].caption, "Error");
     EXPECT_EQ(world.messages[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(world.shownDialogs.size(), 1u);  // the problem report, closed with Cancel
     EXPECT_TRUE(IsWindow(main.GetHandle()));
     EXPECT_EQ(Rows(main.GetPalmList()), 0);
     // Without the sides a run does nothing rather than fail.
