@@ -133,14 +133,15 @@ bool SyncEngine::RunOneWay(bool fromPalm, std::vector<SyncRow>& rows, SyncResult
         SyncRow& row = rows[i];
         if (!row.ticked) continue;
         if (row.rec) {
-            // Only a new or different record is written; a false answer for
-            // one of those is a failed write, not an equal record.
-            int match = target.GetStore().FindMatch(row.rec, nullptr, nullptr);
-            bool wrote = target.PutContact(*row.rec);
-            if (wrote)
+            // A false answer is an equal record or a failed write; a failed
+            // write leaves the store as it was, so matching afterwards tells
+            // which (and costs a walk only when nothing was written).
+            if (target.PutContact(*row.rec)) {
                 Count(true, r);
-            else if (match == MATCH_NEW || match == MATCH_DIFF)
-                Count(false, r);
+            } else {
+                int match = target.GetStore().FindMatch(row.rec, nullptr, nullptr);
+                if (match == MATCH_NEW || match == MATCH_DIFF) Count(false, r);
+            }
         }
         row.ticked = false;
         m_Ui.SetRowTicked(fromPalm, i, false);
