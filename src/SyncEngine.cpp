@@ -187,8 +187,10 @@ bool SyncEngine::RunTwoWay(std::vector<SyncRow>& palmRows, std::vector<SyncRow>&
     m_bDecided = confAction == CONFLICT_PALM_WINS || confAction == CONFLICT_OUTLOOK_WINS;
     m_nAction = m_bDecided ? confAction : CONFLICT_NOTHING;
 
-    CommAddrMgr& palmStore = m_Palm.GetStore();
-    CommAddrMgr& olStore = m_Outlook.GetStore();
+    // Key indexes instead of a walk of the other store per row. Appends are
+    // taken in by themselves; every record rewritten in place is announced.
+    CommMatchIndex palmIndex(m_Palm.GetStore());
+    CommMatchIndex olIndex(m_Outlook.GetStore());
 
     for (size_t i = 0; i < palmRows.size() && !r.cancelled; ++i) {
         m_Ui.SetProgress(Percent(static_cast<double>(i + 1) * step));
@@ -196,7 +198,7 @@ bool SyncEngine::RunTwoWay(std::vector<SyncRow>& palmRows, std::vector<SyncRow>&
         if (!rec) continue;
         CommAddr* matched = nullptr;
         uint32_t p = 0;
-        int res = olStore.FindMatch(rec, &matched, &p);
+        int res = olIndex.Find(rec, &matched, &p);
         if (res == MATCH_NEW) {
             Count(m_Outlook.AddContact(*rec), r);
         } else if (res == MATCH_DIFF && matched) {
@@ -207,11 +209,13 @@ bool SyncEngine::RunTwoWay(std::vector<SyncRow>& palmRows, std::vector<SyncRow>&
             }
             if (action == CONFLICT_PALM_WINS) {
                 Count(m_Outlook.UpdateContact(*rec, p), r);
+                olIndex.Update(p);
             } else if (action == CONFLICT_OUTLOOK_WINS) {
                 uint32_t own = 0;
-                palmStore.FindMatch(rec, nullptr, &own);
+                palmIndex.Find(rec, nullptr, &own);
                 const CommAddr source = *matched;  // the Outlook store may change under it
                 Count(m_Palm.UpdateContact(source, own), r);
+                palmIndex.Update(own);
             }
         }
     }
@@ -223,7 +227,7 @@ bool SyncEngine::RunTwoWay(std::vector<SyncRow>& palmRows, std::vector<SyncRow>&
         if (!rec) continue;
         CommAddr* matched = nullptr;
         uint32_t p = 0;
-        int res = palmStore.FindMatch(rec, &matched, &p);
+        int res = palmIndex.Find(rec, &matched, &p);
         if (res == MATCH_NEW) {
             Count(m_Palm.AddContact(*rec), r);
         } else if (res == MATCH_DIFF && matched) {
@@ -234,12 +238,14 @@ bool SyncEngine::RunTwoWay(std::vector<SyncRow>& palmRows, std::vector<SyncRow>&
             }
             if (action == CONFLICT_PALM_WINS) {
                 uint32_t own = 0;
-                olStore.FindMatch(rec, nullptr, &own);
+                olIndex.Find(rec, nullptr, &own);
                 const CommAddr source = *matched;
                 Count(m_Outlook.UpdateContact(source, own), r);
+                olIndex.Update(own);
             } else if (action == CONFLICT_OUTLOOK_WINS) {
                 const CommAddr source = *rec;
                 Count(m_Palm.UpdateContact(source, p), r);
+                palmIndex.Update(p);
             }
         }
     }

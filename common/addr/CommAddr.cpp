@@ -470,6 +470,7 @@ CommAddrMgr::~CommAddrMgr() { Clear(); }
 void CommAddrMgr::Clear() {
     m_Recs.clear();
     m_nCursor = 0;
+    ++m_nClears;
 }
 
 CommAddr* CommAddrMgr::AddCopy(const CommAddr* rec) {
@@ -590,7 +591,7 @@ int CommAddrMgr::FindMatch(const CommAddr* rec, CommAddr** matched, uint32_t* in
 
 bool CommAddrMgr::MarkStatus(CommAddrMgr* other) {
     if (!other) return false;
-    const CommMatchIndex byKey(*other);
+    CommMatchIndex byKey(*other);
     for (const std::unique_ptr<CommAddr>& rec : m_Recs) {
         CommAddr* matched = nullptr;
         uint32_t index = 0;
@@ -654,47 +655,98 @@ uint64_t CommMatchIndex::KeyHash(const CommAddr& rec) const {
     return h.Finish();
 }
 
-CommMatchIndex::CommMatchIndex(CommAddrMgr& store) : m_Store(store), m_nCount(store.GetCount()) {
-    m_Entries.reserve(m_nCount);
-    for (uint32_t pos = 0; pos < m_nCount; ++pos)
-        m_Entries.push_back(Entry{KeyHash(*store.m_Recs[pos]), pos});
-    std::sort(m_Entries.begin(), m_Entries.end(), [](const Entry& x, const Entry& y) {
-        return x.m_nHash != y.m_nHash ? x.m_nHash < y.m_nHash : x.m_nPos < y.m_nPos;
-    });
+CommMatchIndex::CommMatchIndex(CommAddrMgr& store) : m_Store(store), m_nClears(store.m_nClears) {
+    Refresh();
 }
 
-int CommMatchIndex::Find(const CommAddr* rec, CommAddr** matched, uint32_t* index) const {
-    if (!rec) return MATCH_ERROR;
-    // Records added or cleared since the index was built: walk instead.
-    if (m_Store.GetCount() != m_nCount) return m_Store.FindMatch(rec, matched, index);
+size_t CommMatchIndex::MemoryBytes() const {
+    return m_Hashes.capacity() * sizeof(uint64_t) + m_Next.capacity() * sizeof(uint32_t) +
+           m_Heads.capacity() * sizeof(uint32_t) + m_Found.capacity() * sizeof(uint32_t);
+}
 
+// Buckets are at least twice the records, so chains stay short.
+void CommMatchIndex::Grow() {
+    size_t want = 16;
+    while (want < m_Hashes.size() * 2) want *= 2;
+    if (want <= m_Heads.size()) return;
+    m_Heads.assign(want, kNone);
+    for (uint32_t pos = 0; pos < m_Hashes.size(); ++pos) Link(pos);
+}
+
+void CommMatchIndex::Link(uint32_t pos) {
+    uint32_t& head = m_Heads[m_Hashes[pos] & (m_Heads.size() - 1)];
+    m_Next[pos] = head;
+    head = pos;
+}
+
+void CommMatchIndex::Unlink(uint32_t pos) {
+    uint32_t* link = &m_Heads[m_Hashes[pos] & (m_Heads.size() - 1)];
+    while (*link != kNone && *link != pos) link = &m_Next[*link];
+    if (*link == pos) *link = m_Next[pos];
+}
+
+void CommMatchIndex::Refresh() {
+    if (m_nClears != m_Store.m_nClears || m_Store.GetCount() < m_Hashes.size()) {
+        m_nClears = m_Store.m_nClears;
+        m_Hashes.clear();
+        m_Next.clear();
+        m_Heads.clear();
+    }
+    const uint32_t count = m_Store.GetCount();
+    const uint32_t from = static_cast<uint32_t>(m_Hashes.size());
+    if (from == count && !m_Heads.empty()) return;
+    m_Hashes.reserve(count);
+    m_Next.reserve(count);
+    for (uint32_t pos = from; pos < count; ++pos) {
+        m_Hashes.push_back(KeyHash(*m_Store.m_Recs[pos]));
+        m_Next.push_back(kNone);
+    }
+    const size_t before = m_Heads.size();
+    Grow();
+    if (m_Heads.size() == before)  // not relinked by Grow
+        for (uint32_t pos = from; pos < count; ++pos) Link(pos);
+}
+
+void CommMatchIndex::Update(uint32_t pos) {
+    Refresh();
+    if (pos >= m_Hashes.size()) return;
+    Unlink(pos);
+    m_Hashes[pos] = KeyHash(*m_Store.m_Recs[pos]);
+    Link(pos);
+}
+
+int CommMatchIndex::Find(const CommAddr* rec, CommAddr** matched, uint32_t* index) {
+    if (!rec) return MATCH_ERROR;
+    Refresh();
     const uint64_t hash = KeyHash(*rec);
-    auto it = std::lower_bound(m_Entries.begin(), m_Entries.end(), hash,
-                               [](const Entry& e, uint64_t h) { return e.m_nHash < h; });
+    m_Found.clear();
+    for (uint32_t pos = m_Heads[hash & (m_Heads.size() - 1)]; pos != kNone; pos = m_Next[pos])
+        if (m_Hashes[pos] == hash) m_Found.push_back(pos);
+    std::sort(m_Found.begin(), m_Found.end());
     // The walk restricted to the records that can share rec's key, in
     // store order: same first hit, same last key match.
     int result = MATCH_NEW;
     bool keyMatched = false;
     uint32_t keyPos = 0;
-    for (; it != m_Entries.end() && it->m_nHash == hash; ++it) {
-        CommAddr* cur = m_Store.m_Recs[it->m_nPos].get();
+    for (uint32_t pos : m_Found) {
+        CommAddr* cur = m_Store.m_Recs[pos].get();
         if (cur == rec) {
             if (matched) *matched = cur;
-            if (index) *index = it->m_nPos;
+            if (index) *index = pos;
             return MATCH_SAME;
         }
         if (m_Store.FieldsEqual(cur, rec, m_Store.m_nMatchKeys, m_Store.m_nMatchKeyCount)) {
             if (m_Store.FieldsEqual(cur, rec, m_Store.m_nCompareFields, m_Store.m_nCompareFieldCount)) {
                 if (matched) *matched = cur;
-                if (index) *index = it->m_nPos;
+                if (index) *index = pos;
                 return MATCH_SAME;
             }
             result = MATCH_DIFF;
             if (matched) *matched = cur;
             keyMatched = true;
-            keyPos = it->m_nPos;
+            keyPos = pos;
         }
     }
-    if (index) *index = keyMatched ? keyPos : m_nCount;
+    if (index) *index = keyMatched ? keyPos : static_cast<uint32_t>(m_Hashes.size());
     return result;
 }

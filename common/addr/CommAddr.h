@@ -332,29 +332,37 @@ private:
     uint32_t m_nMatchKeyCount = 0;
     int32_t m_nCompareFields[kMaxListIds];
     uint32_t m_nCompareFieldCount = 0;
+    uint64_t m_nClears = 0;  // lets an index tell a refilled store from a grown one
 };
 
 // An index of one store over its match key, for many FindMatch calls in a
 // row: Find gives exactly what the store's FindMatch gives, without walking
-// every record. It holds positions only. Build it just before use: when the
-// store's count has changed since, Find falls back to the walk, but a key
-// changed in place (UpdateAt, or a write through a record pointer) is not
-// seen.
+// every record. It holds positions only and keeps in step with the store's
+// appends and Clear by itself; a record changed in place (UpdateAt, or a
+// write through a record pointer) must be announced with Update.
 class CommMatchIndex {
 public:
     explicit CommMatchIndex(CommAddrMgr& store);
-    int Find(const CommAddr* rec, CommAddr** matched, uint32_t* index) const;
+    int Find(const CommAddr* rec, CommAddr** matched, uint32_t* index);
+    // The record at pos was changed in place: file it under its new key.
+    void Update(uint32_t pos);
+    // Takes in records appended since the last call (all again after a Clear).
+    void Refresh();
     // Bytes the index holds.
-    size_t MemoryBytes() const { return m_Entries.capacity() * sizeof(Entry); }
+    size_t MemoryBytes() const;
 
 private:
-    struct Entry {
-        uint64_t m_nHash;
-        uint32_t m_nPos;
-    };
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
     uint64_t KeyHash(const CommAddr& rec) const;
+    void Link(uint32_t pos);
+    void Unlink(uint32_t pos);
+    void Grow();
 
     CommAddrMgr& m_Store;
-    uint32_t m_nCount;
-    std::vector<Entry> m_Entries;  // sorted by hash, then position
+    std::vector<uint64_t> m_Hashes;    // by position
+    std::vector<uint32_t> m_Next;      // by position: next in its bucket's chain
+    std::vector<uint32_t> m_Heads;     // by bucket (a power of two)
+    std::vector<uint32_t> m_Found;     // candidates of one Find
+    uint64_t m_nClears = 0;
 };
+

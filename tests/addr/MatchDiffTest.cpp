@@ -151,7 +151,7 @@ private:
     std::mt19937 m_Rng;
 };
 
-void ExpectSameFind(CommAddrMgr& store, CommAddr* rec, const CommMatchIndex& byKey) {
+void ExpectSameFind(CommAddrMgr& store, CommAddr* rec, CommMatchIndex& byKey) {
     CommAddr sentinel;
     CommAddr* refMatched = &sentinel;
     uint32_t refIndex = 999999;
@@ -197,7 +197,7 @@ TEST(CommMatchDifferential, FindMatchAndMarkStatusAgreeWithThePlainWalk) {
         gen.FillStore(b, gen.Pick(40), pool);
 
         // Records of the other store, and the searched store's own records.
-        const CommMatchIndex indexA(a), indexB(b);
+        CommMatchIndex indexA(a), indexB(b);
         for (uint32_t i = 0; i < a.GetCount(); ++i) {
             ASSERT_NO_FATAL_FAILURE(ExpectSameFind(b, a.GetAt(i), indexB));
             ASSERT_NO_FATAL_FAILURE(ExpectSameFind(a, a.GetAt(i), indexA));
@@ -223,6 +223,48 @@ TEST(CommMatchDifferential, FindMatchAndMarkStatusAgreeWithThePlainWalk) {
         EXPECT_EQ(Statuses(b), refB);
     }
     // Every outcome occurred often enough to be tested.
+    EXPECT_GT(outcomes[MATCH_SAME], 300);
+    EXPECT_GT(outcomes[MATCH_NEW], 300);
+    EXPECT_GT(outcomes[MATCH_DIFF], 300);
+}
+
+// An index kept across appends, changes in place and clears answers as the
+// walk does at every step.
+TEST(CommMatchDifferential, IndexKeptInStepWithTheStore) {
+    Generator gen(4711);
+    int outcomes[4] = {0, 0, 0, 0};
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        CommAddrMgr store;
+        std::vector<CommAddr> pool;
+        for (int i = 0; i < 6; ++i) pool.push_back(gen.Record());
+        gen.FillStore(store, gen.Pick(10), pool);
+        CommMatchIndex byKey(store);
+        for (int step = 0; step < 80; ++step) {
+            const int op = gen.Pick(20);
+            CommAddr rec = gen.Pick(2) == 0 ? pool[gen.Pick(static_cast<int>(pool.size()))] : gen.Record();
+            if (gen.Pick(3) == 0) rec = gen.Variant(rec);
+            if (op < 8) {
+                ASSERT_NE(store.AddCopy(&rec), nullptr);
+            } else if (op < 17 && store.GetCount() > 0) {
+                const uint32_t pos = static_cast<uint32_t>(gen.Pick(static_cast<int>(store.GetCount())));
+                *store.GetAt(pos) = rec;  // a write through the record pointer
+                byKey.Update(pos);
+            } else if (op == 19) {
+                store.Clear();
+                gen.FillStore(store, gen.Pick(4), pool);
+            }
+            CommAddr probe = gen.Pick(2) == 0 ? rec : gen.Variant(rec);
+            ASSERT_NO_FATAL_FAILURE(ExpectSameFind(store, &probe, byKey));
+            if (store.GetCount() > 0) {
+                CommAddr* own = store.GetAt(static_cast<uint32_t>(gen.Pick(static_cast<int>(store.GetCount()))));
+                ASSERT_NO_FATAL_FAILURE(ExpectSameFind(store, own, byKey));
+            }
+            CommAddr* m = nullptr;
+            uint32_t idx = 0;
+            ++outcomes[RefFindMatch(store, &probe, &m, &idx)];
+        }
+    }
     EXPECT_GT(outcomes[MATCH_SAME], 300);
     EXPECT_GT(outcomes[MATCH_NEW], 300);
     EXPECT_GT(outcomes[MATCH_DIFF], 300);

@@ -217,18 +217,40 @@ TEST(CommFindMatch, LeavesTheStoreCursorAlone) {
     EXPECT_STREQ(store.GetNext()->m_szFirstName, "B");
 }
 
-TEST(CommMatchIndexStale, StoreGrownAfterBuildFallsBackToTheWalk) {
+TEST(CommMatchIndexInStep, FollowsAppendsClearsAndAnnouncedChanges) {
     CommAddrMgr store;
     Fill(store, {Person("A", "", "")});
     CommMatchIndex byKey(store);
     CommAddr b = Person("B", "", "");
+    // Enough appends to make the index grow its buckets.
+    for (int i = 0; i < 40; ++i) {
+        CommAddr x = Person(("X" + std::to_string(i)).c_str(), "", "");
+        ASSERT_NE(store.AddCopy(&x), nullptr);
+    }
     ASSERT_NE(store.AddCopy(&b), nullptr);
     CommAddr* matched = nullptr;
     uint32_t index = 0;
     EXPECT_EQ(byKey.Find(&b, &matched, &index), MATCH_SAME);
-    EXPECT_EQ(index, 1u);
+    EXPECT_EQ(index, 41u);
+
+    // A key changed in place is found under its new key once announced.
+    CommAddr c = Person("C", "", "");
+    *store.GetAt(0) = c;
+    byKey.Update(0);
+    EXPECT_EQ(byKey.Find(&c, &matched, &index), MATCH_SAME);
+    EXPECT_EQ(index, 0u);
+    CommAddr a = Person("A", "", "");
+    EXPECT_EQ(byKey.Find(&a, &matched, &index), MATCH_NEW);
+    EXPECT_EQ(index, 42u);
+
+    // Cleared and refilled to a larger count: nothing of the old positions.
     store.Clear();
     EXPECT_EQ(byKey.Find(&b, &matched, &index), MATCH_NEW);
+    EXPECT_EQ(index, 0u);
+    for (int i = 0; i < 50; ++i) ASSERT_NE(store.AddCopy(&a), nullptr);
+    EXPECT_EQ(byKey.Find(&b, &matched, &index), MATCH_NEW);
+    EXPECT_EQ(index, 50u);
+    EXPECT_EQ(byKey.Find(&a, &matched, &index), MATCH_SAME);
     EXPECT_EQ(index, 0u);
 }
 

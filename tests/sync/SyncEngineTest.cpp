@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <deque>
+#include <set>
 #include <string>
 
 #include "common/misc/CxDebugUtil.h"
@@ -369,3 +370,52 @@ TEST_F(SyncFixture, HiddenRecordsAreNeverWalked) {
 }
 
 }  // namespace
+
+// Many records, keys repeated on the Outlook side and written in other
+// letter cases: under a standing rule every key ends up once more on the
+// side that lacked it and every pair equal, however the stores grow during
+// the run.
+TEST_F(SyncFixture, TwoWayOverManyRecordsAddsEachKeyOnceAndLeavesPairsEqual) {
+    for (int32_t rule : {SyncEngine::CONFLICT_PALM_WINS, SyncEngine::CONFLICT_OUTLOOK_WINS}) {
+        SCOPED_TRACE(rule);
+        palm.store.Clear();
+        outlook.store.Clear();
+        const int n = 400;
+        std::set<std::string> palmKeys, outlookOnly;
+        for (int i = 0; i < n; ++i) {
+            const std::string last = "L" + std::to_string(i);
+            const std::string company = "Co" + std::to_string(i % 7);
+            if (i % 4 != 3) {  // on Palm Desktop
+                Add(palm.store, Rec("F", last.c_str(), "e@x", company.c_str()));
+                palmKeys.insert(last);
+            }
+            if (i % 4 != 0) {  // on Outlook, sometimes twice, in capitals, or with another company
+                const std::string olLast = i % 5 == 0 ? "l" + std::to_string(i) : last;
+                const char* olCompany = i % 3 == 0 ? "Other" : company.c_str();
+                Add(outlook.store, Rec("F", olLast.c_str(), "E@X", olCompany));
+                if (i % 6 == 1) Add(outlook.store, Rec("f", last.c_str(), "e@x", "Again"));
+                if (!palmKeys.count(last)) outlookOnly.insert(last);
+            }
+        }
+        const uint32_t palmBefore = palm.store.GetCount();
+        const uint32_t outlookBefore = outlook.store.GetCount();
+        auto p = Rows(palm.store, true);
+        auto o = Rows(outlook.store, true);
+        confAction = rule;
+        SyncResult r = Run(3, p, o);
+        EXPECT_TRUE(r.ran);
+        EXPECT_EQ(ui.asked, 0);
+        EXPECT_EQ(palm.store.GetCount(), palmBefore + outlookOnly.size());
+        const uint32_t palmOnly = static_cast<uint32_t>(n / 4);  // i % 4 == 0
+        EXPECT_EQ(outlook.store.GetCount(), outlookBefore + palmOnly);
+        ASSERT_TRUE(palm.store.MarkStatus(&outlook.store));
+        ASSERT_TRUE(outlook.store.MarkStatus(&palm.store));
+        // Under "Outlook wins" one Palm Desktop record cannot equal two
+        // different Outlook records of its key: only its own side is checked.
+        std::vector<CommAddrMgr*> checked = {&palm.store};
+        if (rule == SyncEngine::CONFLICT_PALM_WINS) checked.push_back(&outlook.store);
+        for (CommAddrMgr* s : checked)
+            for (uint32_t i = 0; i < s->GetCount(); ++i)
+                ASSERT_EQ(s->GetAt(i)->m_nStatus, STATUS_SAME) << s->GetAt(i)->m_szLastName;
+    }
+}
