@@ -489,7 +489,13 @@ bool OlAddrUtil::WriteItem(CDispCmd* item, const OlContactBuf* buf, const OlCont
         }
         }
     }
-    item->Call(L"Save", nullptr, 0, nullptr);
+    // A refused save leaves Outlook without the change: report it, so the
+    // run does not count it as written.
+    HRESULT hr = item->Call(L"Save", nullptr, 0, nullptr);
+    if (FAILED(hr)) {
+        CX_LOG(0, "Failed to save the Contact item. hr=0x%x", static_cast<unsigned>(hr));
+        return false;
+    }
     return true;
 }
 
@@ -569,7 +575,7 @@ bool OlAddrUtil::AddContact(CommAddr* rec) {
     std::unique_ptr<OlContactBuf> buf = NewBuffer();
     if (!buf) return false;  // the unsaved item is dropped
     ContactToItem(rec, buf.get());
-    WriteItem(&item, buf.get());
+    if (!WriteItem(&item, buf.get())) return false;  // the unsaved item is dropped
     rec->m_Native.Set(buf.get(), sizeof(OlContactBuf));
     return true;
 }

@@ -151,9 +151,9 @@ public:
 protected:
     bool LoadFolder(CDispCmd* folder);
     bool ReadItem(CDispCmd* item, OlContactBuf* buf);
-    // Puts every writable property, then saves. With a baseline (the buffer
-    // last read from this item) only properties whose value differs from it
-    // are put: text read from Outlook went through the ANSI code page, and
+    // Puts every writable property, then saves; false when the save is
+    // refused. With a baseline (the buffer last read from this item) only
+    // properties whose value differs from it are put: text read from Outlook went through the ANSI code page, and
     // writing it back unchanged would replace characters outside it.
     bool WriteItem(CDispCmd* item, const OlContactBuf* buf,
                    const OlContactBuf* baseline = nullptr);

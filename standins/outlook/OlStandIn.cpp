@@ -425,8 +425,11 @@ private:
 
 class ContactItem : public DispBase {
 public:
+    // Properties are put into a working copy; "Save" makes it the stored
+    // contact, so an item that is never saved changes nothing.
     ContactItem(std::shared_ptr<Store> store, std::shared_ptr<Contact> contact, bool saved)
-        : m_pStore(std::move(store)), m_pContact(std::move(contact)), m_bSaved(saved) {}
+        : m_pStore(std::move(store)), m_pContact(std::move(contact)), m_Work(*m_pContact),
+          m_bSaved(saved) {}
 
 protected:
     static constexpr DISPID kSave = 1000;
@@ -442,12 +445,13 @@ protected:
             HRESULT hr = Check(flags, DISPATCH_METHOD, dp, 0);
             if (FAILED(hr)) return hr;
             double now = NowAsDate();
+            if (!m_bSaved) m_Work.number[FindProp(L"CreationTime")] = now;
+            m_Work.number[FindProp(L"LastModificationTime")] = now;
+            *m_pContact = m_Work;
             if (!m_bSaved) {
-                m_pContact->number[FindProp(L"CreationTime")] = now;
                 m_pStore->items.push_back(m_pContact);
                 m_bSaved = true;
             }
-            m_pContact->number[FindProp(L"LastModificationTime")] = now;
             m_pStore->dirty = true;
             if (result) VariantInit(result);
             return S_OK;
@@ -465,11 +469,11 @@ protected:
             VariantInit(&v);
             if (FAILED(VariantChangeType(&v, &dp->rgvarg[0], 0, want))) return DISP_E_TYPEMISMATCH;
             if (def.type == kText)
-                m_pContact->text[p].assign(v.bstrVal ? v.bstrVal : L"", SysStringLen(v.bstrVal));
+                m_Work.text[p].assign(v.bstrVal ? v.bstrVal : L"", SysStringLen(v.bstrVal));
             else if (def.type == kLong)
-                m_pContact->number[p] = v.lVal;
+                m_Work.number[p] = v.lVal;
             else
-                m_pContact->number[p] = v.date;
+                m_Work.number[p] = v.date;
             VariantClear(&v);
             return S_OK;
         }
@@ -479,7 +483,7 @@ protected:
         VariantInit(result);
         if (def.type == kText) {
             // Empty text comes back as a null string, as automation allows.
-            const std::wstring& t = m_pContact->text[p];
+            const std::wstring& t = m_Work.text[p];
             result->vt = VT_BSTR;
             result->bstrVal =
                 t.empty() ? nullptr : SysAllocStringLen(t.data(), static_cast<UINT>(t.size()));
@@ -489,10 +493,10 @@ protected:
             }
         } else if (def.type == kLong) {
             result->vt = VT_I4;
-            result->lVal = static_cast<LONG>(m_pContact->number[p]);
+            result->lVal = static_cast<LONG>(m_Work.number[p]);
         } else {
             result->vt = VT_DATE;
-            result->date = m_pContact->number[p];
+            result->date = m_Work.number[p];
         }
         return S_OK;
     }
@@ -500,6 +504,7 @@ protected:
 private:
     std::shared_ptr<Store> m_pStore;
     std::shared_ptr<Contact> m_pContact;
+    Contact m_Work;
     bool m_bSaved;
 };
 

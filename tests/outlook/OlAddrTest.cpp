@@ -603,6 +603,21 @@ TEST_F(PutFixture, UpdateAddressesItemNumberPositionPlusOne) {
     EXPECT_EQ(items[1].count("Hobby"), 0u);
 }
 
+TEST_F(PutFixture, RefusedSaveOfAnUpdateIsAFailure) {
+    CommAddr rec = Person("Ann", "Lee", "ann@x");
+    SetFieldText(rec, FID_WORK_PHONE, "555-0999");
+    const std::string before = Field(*util->GetStore()->GetAt(0), FID_WORK_PHONE);
+    {
+        ScopedSetting fail(VT_OLSTANDIN_FAILNAME, L"Save");
+        LogCapture log;
+        EXPECT_FALSE(util->PutContact(&rec));
+        EXPECT_THAT(log.Messages(), ElementsAre("Failed to save the Contact item. hr=0x80004005"));
+    }
+    EXPECT_EQ(Field(*util->GetStore()->GetAt(0), FID_WORK_PHONE), before);
+    auto items = Close();
+    EXPECT_NE(items[0]["BusinessTelephoneNumber"], "555-0999");
+}
+
 TEST_F(PutFixture, FailedUpdateLeavesTheStoreAsItWas) {
     // A record the store holds but Outlook no longer has: its item number
     // is past the end of the folder.
@@ -626,6 +641,7 @@ TEST(OlAddrWriteFailure, FailedAddLeavesTheStoreAsItWas) {
     const Case cases[] = {
         {L"Add", "Failed to call the \"Add\" method. hr=0x80004005"},
         {L"Items", "Failed to get the \"Items\" property of the Contact folder. hr=0x80004005"},
+        {L"Save", "Failed to save the Contact item. hr=0x80004005"},
     };
     for (const Case& c : cases) {
         StandInData data;
