@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "src/AppLinks.h"
 #include "src/AppStartup.h"
 #include "src/ConfAlertDialog.h"
+#include "src/SplitLayout.h"
 #include "src/SyncHistory.h"
 #include "src/resource.h"
 
@@ -36,6 +38,13 @@ const ListColumn kColumns[8] = {
 };
 
 constexpr int kTopBand = 56;
+// The splitter between the two lists, and the width either list keeps.
+constexpr int kSplitGap = 5;
+constexpr int kMinListWidth = 120;
+// The contacts page: where the lists start and what the bands below leave.
+constexpr int kListLeft = 15;
+constexpr int kListTop = 50;
+constexpr int kListBottomSpace = 75;
 
 CommAddr* RowRecord(HWND list, int row) {
     LVITEMA item = {};
@@ -370,23 +379,52 @@ void TfmMain::LayoutListPage(int w, int h) {
     place(IDC_BTNADDROPTION, 15 + band - 95, 12, 85, 26);
     place(IDC_BTNADDRSTART, 15 + band - 185, 12, 85, 26);
 
-    const int listTop = 50;
-    const int listHeight = h - 125;
-    const int each = (band - 3) / 2;
-    place(IDC_LVPDADDR, 15, listTop, each, listHeight);
-    place(IDC_LVOLADDR, 15 + each + 3, listTop, band - 3 - each, listHeight);
+    const int listHeight = h - kListTop - kListBottomSpace;
+    const SplitPanes panes = SplitWidths(band, kSplitGap, m_dSplit, kMinListWidth);
+    place(IDC_LVPDADDR, kListLeft, kListTop, panes.left, listHeight);
+    place(IDC_LVOLADDR, kListLeft + panes.left + kSplitGap, kListTop, panes.right, listHeight);
+    m_rcSplitter = {kListLeft + panes.left, kListTop, kListLeft + panes.left + kSplitGap,
+                    kListTop + std::max(0, listHeight)};
 
     const int bottom = h - 71;
-    const int mid = 15 + band / 2;
     place(IDC_LBLPDDATA, 20, bottom + 12, 120, 18);
     place(IDC_BTNADDRPDALL, 20 + 120, bottom + 8, 85, 26);
     place(IDC_BTNADDRPDDIFF, 20 + 210, bottom + 8, 85, 26);
     place(IDC_BTNADDRPDCLEAR, 20 + 300, bottom + 8, 85, 26);
-    const int label = mid + 5;
-    place(IDC_LBLOLDATA, label, bottom + 12, 74, 18);
-    place(IDC_BTNADDROLALL, label + 75, bottom + 8, 85, 26);
-    place(IDC_BTNADDROLDIFF, label + 165, bottom + 8, 85, 26);
-    place(IDC_BTNADDROLCLEAR, label + 255, bottom + 8, 85, 26);
+    // The Outlook buttons stand under the Outlook list, never over the
+    // Palm Desktop ones.
+    const int label = std::max(static_cast<int>(m_rcSplitter.right) + 5, 20 + 300 + 85 + 15);
+    place(IDC_LBLOLDATA, label, bottom + 12, 90, 18);
+    place(IDC_BTNADDROLALL, label + 92, bottom + 8, 85, 26);
+    place(IDC_BTNADDROLDIFF, label + 182, bottom + 8, 85, 26);
+    place(IDC_BTNADDROLCLEAR, label + 272, bottom + 8, 85, 26);
+}
+
+bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
+    const POINT pt = {x, y};
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        if (!PtInRect(&m_rcSplitter, pt)) return false;
+        m_nSplitGrab = x - m_rcSplitter.left;
+        m_bSplitDrag = true;
+        SetCapture(m_hListPage);
+        return true;
+    case WM_MOUSEMOVE: {
+        if (!m_bSplitDrag) return false;
+        RECT rc;
+        GetClientRect(m_hListPage, &rc);
+        const int band = rc.right - 30;
+        m_dSplit = SplitRatioAt(x - m_nSplitGrab - kListLeft, band, kSplitGap, kMinListWidth);
+        LayoutListPage(rc.right, rc.bottom);
+        return true;
+    }
+    case WM_LBUTTONUP:
+        if (!m_bSplitDrag) return false;
+        m_bSplitDrag = false;
+        ReleaseCapture();
+        return true;
+    }
+    return false;
 }
 
 int TfmMain::Message(const char* text, const char* caption, UINT type) {
@@ -580,6 +618,9 @@ void TfmMain::ShowProgress(bool visible) {
 }
 
 void TfmMain::SetProgress(int percent) {
+    // The run reports every row; the bar only needs each new percentage.
+    if (percent == m_nProgress) return;
+    m_nProgress = percent;
     HWND pb = GetDlgItem(m_hWnd, IDC_PBSYNC);
     SendMessageA(pb, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     UpdateWindow(pb);
@@ -673,6 +714,28 @@ INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
         if (self) {
             SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
             return TRUE;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        if (self && hWnd == self->m_hListPage &&
+            self->OnSplitterMouse(msg, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
+            return TRUE;
+        break;
+    case WM_CAPTURECHANGED:
+        if (self && hWnd == self->m_hListPage) self->m_bSplitDrag = false;
+        break;
+    case WM_SETCURSOR:
+        if (self && hWnd == self->m_hListPage && reinterpret_cast<HWND>(wParam) == hWnd) {
+            POINT pt;
+            GetCursorPos(&pt);
+            ScreenToClient(hWnd, &pt);
+            if (self->m_bSplitDrag || PtInRect(&self->m_rcSplitter, pt)) {
+                SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32644)));  // IDC_SIZEWE
+                SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, TRUE);
+                return TRUE;
+            }
         }
         break;
     case WM_CONTEXTMENU: {

@@ -103,6 +103,8 @@ private:
     void FirstLoadFailed(const char* reason);
     void Layout();
     void LayoutListPage(int width, int height);
+    // The splitter between the lists: true when the message was its.
+    bool OnSplitterMouse(UINT msg, int x, int y);
     void SetupList(HWND list);
     void FillList(HWND list, CommAddrMgr* store);
     int ReadMode() const;
@@ -120,6 +122,11 @@ private:
     HWND m_hHistoryPage = nullptr;
     HMENU m_hListMenu = nullptr;
     int m_nPage = PAGE_LIST;
+    int m_nProgress = -1;    // what the progress bar shows
+    double m_dSplit = 0.5;   // the Palm Desktop list's share of the width
+    RECT m_rcSplitter = {};  // in the contacts page
+    bool m_bSplitDrag = false;
+    int m_nSplitGrab = 0;    // pointer offset within the splitter at the press
     bool m_bDestroyed = false;
     std::unique_ptr<PalmSide> m_pPalm;
     std::unique_ptr<OutlookSide> m_pOutlook;

@@ -128,19 +128,21 @@ bool SyncEngine::RunOneWay(bool fromPalm, std::vector<SyncRow>& rows, SyncResult
         return false;
     }
     ISyncSide& target = fromPalm ? m_Outlook : m_Palm;
+    // A false answer is an equal record or a failed write: matching first
+    // tells which, since a failed write leaves the store as it was.
+    CommMatchIndex targetIndex(target.GetStore());
     const double step = 100.0 / static_cast<double>(ticked);
     for (size_t i = 0; i < rows.size(); ++i) {
         SyncRow& row = rows[i];
         if (!row.ticked) continue;
         if (row.rec) {
-            // A false answer is an equal record or a failed write; a failed
-            // write leaves the store as it was, so matching afterwards tells
-            // which (and costs a walk only when nothing was written).
+            uint32_t pos = 0;
+            const int match = targetIndex.Find(row.rec, nullptr, &pos);
             if (target.PutContact(*row.rec)) {
                 Count(true, r);
-            } else {
-                int match = target.GetStore().FindMatch(row.rec, nullptr, nullptr);
-                if (match == MATCH_NEW || match == MATCH_DIFF) Count(false, r);
+                if (match == MATCH_DIFF) targetIndex.Update(pos);  // merged in place
+            } else if (match == MATCH_NEW || match == MATCH_DIFF) {
+                Count(false, r);
             }
         }
         row.ticked = false;

@@ -120,6 +120,71 @@ TEST_F(MainWindowTest, StartupListsBothSidesColouredByStatus) {
     EXPECT_EQ(ini.find("SyncMode"), std::string::npos);
 }
 
+// The contacts page position of a control.
+RECT PageRect(TfmMain& main, HWND control) {
+    RECT rc;
+    GetWindowRect(control, &rc);
+    MapWindowPoints(nullptr, main.GetListPage(), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+TEST_F(MainWindowTest, SplitterDragsTheBoundaryBetweenTheLists) {
+    TfmMain& main = world.Start();
+    HWND page = main.GetListPage(), pd = main.GetPalmList(), ol = main.GetOutlookList();
+    auto mouse = [page](UINT msg, int x, int y) {
+        SendMessageA(page, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+    };
+    const RECT left0 = PageRect(main, pd), right0 = PageRect(main, ol);
+    const int gap = right0.left - left0.right;
+    ASSERT_GT(gap, 2);
+    const int y = (left0.top + left0.bottom) / 2;
+    const int total = right0.right - left0.left;
+
+    struct Step {
+        const char* name;
+        int pressX;      // where the button goes down
+        int moveBy;      // how far the pointer moves
+        int expectLeft;  // the Palm Desktop list's width afterwards (-1: unchanged)
+    };
+    const int split = left0.right + gap / 2;
+    const int width0 = left0.right - left0.left;
+    const Step steps[] = {
+        {"drag right", split, 100, width0 + 100},
+        {"drag back left", split + 100, -150, width0 - 50},
+        {"press beside the splitter does nothing", split - 50 - gap, 200, width0 - 50},
+        {"the Palm Desktop list keeps its minimum", split - 50, -5000, 120},
+        {"the Outlook list keeps its minimum", left0.left + 120 + gap / 2, 5000, total - gap - 120},
+    };
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.name);
+        mouse(WM_LBUTTONDOWN, st.pressX, y);
+        mouse(WM_MOUSEMOVE, st.pressX + st.moveBy, y);
+        mouse(WM_LBUTTONUP, st.pressX + st.moveBy, y);
+        const RECT l = PageRect(main, pd), r = PageRect(main, ol);
+        EXPECT_EQ(l.right - l.left, st.expectLeft);
+        EXPECT_EQ(r.left - l.right, gap);
+        EXPECT_EQ(r.right, right0.right);
+        EXPECT_EQ(l.left, left0.left);
+    }
+    // Moving without a press moves nothing.
+    const RECT before = PageRect(main, pd);
+    mouse(WM_MOUSEMOVE, before.right - 300, y);
+    EXPECT_EQ(PageRect(main, pd).right, before.right);
+
+    // A wider window keeps the share: put the splitter at the middle first.
+    mouse(WM_LBUTTONDOWN, before.right + gap / 2, y);
+    mouse(WM_MOUSEMOVE, left0.left + (total - gap) / 4 + gap / 2, y);
+    mouse(WM_LBUTTONUP, left0.left + (total - gap) / 4 + gap / 2, y);
+    RECT wr;
+    GetWindowRect(main.GetHandle(), &wr);
+    SetWindowPos(main.GetHandle(), nullptr, 0, 0, wr.right - wr.left + 400, wr.bottom - wr.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    const RECT l = PageRect(main, pd), r = PageRect(main, ol);
+    EXPECT_NEAR(static_cast<double>(l.right - l.left) / (r.right - l.left - gap), 0.25, 0.01);
+    // The Outlook buttons follow the Outlook list.
+    EXPECT_GE(PageRect(main, GetDlgItem(page, IDC_LBLOLDATA)).left, r.left);
+}
+
 TEST_F(MainWindowTest, TicksFollowModesAndButtons) {
     TfmMain& main = world.Start();
     HWND pd = main.GetPalmList(), ol = main.GetOutlookList();
