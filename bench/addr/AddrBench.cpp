@@ -62,7 +62,7 @@ std::unique_ptr<StorePair> MakeStores(uint32_t n) {
     return stores;
 }
 
-// Marking as the Part describes it: one FindMatch walk per record.
+// Marking the plain way: one FindMatch walk per record.
 void PlainMark(CommAddrMgr& store, CommAddrMgr& other) {
     for (uint32_t i = 0; i < store.GetCount(); ++i) {
         CommAddr* rec = store.GetAt(i);

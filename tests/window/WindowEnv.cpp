@@ -121,10 +121,10 @@ void World::AddPalmUser(uint32_t id, const std::string& name, const std::vector<
     const std::string dir = m_Palm.Path() + "user" + std::to_string(id);
     CreateDirectoryA(dir.c_str(), nullptr);
     CreateDirectoryA((dir + "\\address").c_str(), nullptr);
-    palm_fixture::ExLayout spec;
-    spec.dbName = "AddressDB";
-    spec.categories = {{1, 1, "Business", ""}};
-    vt_test::WriteBytes(PalmFile(id), palm_fixture::BuildEx(spec));
+    palm_fixture::ExLayout layout;
+    layout.dbName = "AddressDB";
+    layout.categories = {{1, 1, "Business", ""}};
+    vt_test::WriteBytes(PalmFile(id), palm_fixture::BuildEx(layout));
     PmAddrInfo info(40104);
     ASSERT_TRUE(info.LoadFile(PalmFile(id).c_str()));
     for (const Contact& c : contacts) {
