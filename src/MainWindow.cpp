@@ -658,6 +658,19 @@ void TfmMain::RefreshAfterChange() {
 
 // Window procedures
 
+// Commands and notifications reach the window from its own controls and
+// from those of its pages alike.
+INT_PTR TfmMain::ForwardToWindow(TfmMain* self, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!self) return FALSE;
+    if (msg == WM_COMMAND) {
+        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+            self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return TRUE;
+    }
+    SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
+    return TRUE;
+}
+
 INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TfmMain*>(GetWindowLongPtrA(hWnd, DWLP_USER));
     switch (msg) {
@@ -677,15 +690,8 @@ INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
         return TRUE;
     }
     case WM_COMMAND:
-        if (self && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
-            self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return TRUE;
     case WM_NOTIFY:
-        if (self) {
-            SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
-            return TRUE;
-        }
-        break;
+        return ForwardToWindow(self, hWnd, msg, wParam, lParam);
     case WM_CLOSE:
         DestroyWindow(hWnd);
         return TRUE;
@@ -707,15 +713,8 @@ INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
         SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
         return FALSE;
     case WM_COMMAND:
-        if (self && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
-            self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return TRUE;
     case WM_NOTIFY:
-        if (self) {
-            SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
-            return TRUE;
-        }
-        break;
+        return ForwardToWindow(self, hWnd, msg, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:

@@ -98,6 +98,7 @@ public:
 private:
     static INT_PTR CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR ForwardToWindow(TfmMain* self, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void FormCreate();
     void FormDestroy();
     void FirstLoadFailed(const char* reason);
