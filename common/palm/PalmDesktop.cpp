@@ -1,8 +1,11 @@
 #include "common/palm/PalmDesktop.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxIniUtil.h"
 #include "common/misc/CxPlatform.h"
 #include "common/misc/CxText.h"
@@ -115,9 +118,18 @@ int GetPalmDesktopFolder(char* buffer, size_t size) {
     if (!buffer || size == 0) return PM_ERR_NO_BUFFER;
     buffer[0] = 0;
     CxIniUtil programIni("", "brenvik.ini");
-    const uint32_t cap = size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
-    programIni.ReadString("Path", "PDPath", buffer, cap, "");
-    if (buffer[0]) return 0;
+    // One character more than the buffer takes tells a value that would be
+    // cut: a cut folder would name another place.
+    std::vector<char> value(std::min<size_t>(size, 32768) + 1, 0);
+    programIni.ReadString("Path", "PDPath", value.data(), static_cast<uint32_t>(value.size()), "");
+    if (value[0]) {
+        if (strlen(value.data()) >= size) {
+            CX_LOG(0, "The PDPath setting is too long for a folder; it is not used.");
+            return PM_ERR_TOO_LONG;
+        }
+        CxCopyText(buffer, size, value.data());
+        return 0;
+    }
     return ReadRegistryFolder(buffer, size);
 }
 

@@ -118,6 +118,14 @@ TEST_F(StandInInstall, OverrideBesideTheProgramWins) {
     char out[260] = {};
     EXPECT_EQ(GetPalmDesktopFolder(out, sizeof(out)), 0);
     EXPECT_STREQ(out, "C:\\Palm");
+    // A value the buffer cannot hold whole is refused, not cut.
+    char small[8] = {};
+    EXPECT_EQ(GetPalmDesktopFolder(small, sizeof(small)), 0);  // 7 characters fit
+    EXPECT_STREQ(small, "C:\\Palm");
+    vt_test::WriteText(std::string(exe) + "brenvik.ini", "[Path]\r\nPDPath=C:\\Palm\\x\r\n");
+    EXPECT_EQ(GetPalmDesktopFolder(small, sizeof(small)), PM_ERR_TOO_LONG);
+    EXPECT_EQ(GetPalmDesktopFolder(out, sizeof(out)), 0);
+    EXPECT_STREQ(out, "C:\\Palm\\x");
 }
 
 TEST_F(StandInInstall, VersionOfEachGeneration) {
