@@ -260,12 +260,18 @@ bool BuildWhereClause(const char* const* names, int count, const PmSqlValue* val
     std::vector<char> lit(PM_SQL_WHERE_LITERAL, 0);
     for (int i = 0; i < count; ++i) {
         if (i) text += " AND ";
-        text += "[";
-        text += names[i] ? names[i] : "";
-        text += "]";
-        text += " = ";
+        const std::string column = std::string("[") + (names[i] ? names[i] : "") + "]";
+        // An empty text is also stored as NULL, which = '' never matches.
+        const PmSqlValue& v = values[i];
+        const bool emptyText = (v.vt == PM_VT_BSTR && (!v.bstrVal || v.bstrVal->empty())) ||
+                               (v.vt == PM_VT_LPSTR && v.narrowVal.empty());
+        if (emptyText) {
+            text += "(" + column + " = '' OR " + column + " IS NULL)";
+            continue;
+        }
+        text += column + " = ";
         lit[0] = 0;
-        FormatSqlLiteral(values[i], lit.data(), lit.size());
+        FormatSqlLiteral(v, lit.data(), lit.size());
         text += lit.data();
     }
     // A cut condition would pick other rows: refuse it.

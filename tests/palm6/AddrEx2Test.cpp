@@ -246,6 +246,27 @@ TEST_F(AddrEx2Test, WriteRecordInsertsUnknownRecordsAndReportsRefusals) {
     EXPECT_FALSE(util.WriteRecord(nullptr));
 }
 
+TEST_F(AddrEx2Test, RowWithoutANameIsUpdatedNotInsertedAgain) {
+    // A company-only contact: its names are NULL in the table.
+    MakeBook({MakeRecord(7)});
+    {
+        Fixture db(Path(), Existing());
+        ASSERT_TRUE(db.Exec("UPDATE Main SET [First Name] = NULL, [Last Name] = NULL"));
+    }
+    PmAddrEx2Util util(Path().c_str());
+    ASSERT_EQ(util.GetRecords()->GetCount(), 1);
+    PmAddrEx2Record r = *util.GetRecords()->GetAt(0);
+    EXPECT_STREQ(r.m_szLastName, "");
+    CxCopyText(r.m_szCompany, "Acme");
+    LogCapture log;
+    ASSERT_TRUE(util.WriteRecord(&r));
+    EXPECT_EQ(log.Count("INSERT"), 0) << log.Text();
+    EXPECT_EQ(log.Count("UPDATE Main SET [Company]='Acme' WHERE [Record ID] = 7 AND "
+                        "([First Name] = '' OR [First Name] IS NULL) AND "
+                        "([Last Name] = '' OR [Last Name] IS NULL)"), 1) << log.Text();
+    EXPECT_EQ(Query("SELECT [Company] FROM Main"), (std::vector<std::vector<std::string>>{{"Acme"}}));
+}
+
 TEST_F(AddrEx2Test, ALongNoteWithQuotesIsUpdatedWhole) {
     MakeBook({MakeRecord(1)});
     PmAddrEx2Util util(Path().c_str());

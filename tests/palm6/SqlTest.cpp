@@ -117,6 +117,14 @@ TEST(SqlWhere, Clause) {
     char out[256];
     ASSERT_TRUE(BuildWhereClause(keys, 3, v.data(), out, sizeof out));
     EXPECT_STREQ(out, "WHERE [Record ID] = 12 AND [First Name] = 'Ann' AND [Last Name] = 'O''Lee'");
+    // An empty key also finds a row that holds NULL there.
+    PmSqlValues e(3);
+    SetSqlInt(&e[0], 12);
+    SetSqlText(&e[1], "");
+    SetSqlText(&e[2], "Lee");
+    ASSERT_TRUE(BuildWhereClause(keys, 3, e.data(), out, sizeof out));
+    EXPECT_STREQ(out, "WHERE [Record ID] = 12 AND ([First Name] = '' OR [First Name] IS NULL) AND "
+                      "[Last Name] = 'Lee'");
 
     EXPECT_FALSE(BuildWhereClause(keys, 3, v.data(), nullptr, 10));
     strcpy(out, "x");
