@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <string>
 #include <vector>
 
 #include "common/misc/CxDebugUtil.h"
@@ -39,12 +40,16 @@ const ListColumn kColumns[8] = {
 
 constexpr int kTopBand = 56;
 // The splitter between the two lists, and the width either list keeps.
-constexpr int kSplitGap = 5;
+constexpr int kSplitGap = 3;
 constexpr int kMinListWidth = 120;
 // The contacts page: where the lists start and what the bands below leave.
 constexpr int kListLeft = 15;
 constexpr int kListTop = 50;
 constexpr int kListBottomSpace = 75;
+// The right edge of the mode buttons, and a window wide enough for them,
+// Start and Options side by side.
+constexpr int kModesRight = 651 + 112;
+constexpr int kMinWindowWidth = 980;
 
 CommAddr* RowRecord(HWND list, int row) {
     LVITEMA item = {};
@@ -126,7 +131,7 @@ void TfmMain::FormCreate() {
     ApplyLogSettings(m_Settings, m_szDataFolder);
     StartPalmDesktop([this](const char* text) { Message(text, "Error", MB_OK | MB_ICONERROR); });
 
-    SetWindowPos(m_hWnd, nullptr, 0, 0, 1000, 660, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, std::max(1000, kMinWindowWidth), 660, SWP_NOMOVE | SWP_NOZORDER);
     ShowPage(PAGE_LIST);
     Layout();
 }
@@ -270,6 +275,8 @@ void TfmMain::FillList(HWND list, CommAddrMgr* store) {
 }
 
 void TfmMain::FillPalmList(bool reload) {
+    // Rows point into the store: none may outlive a reload that fails half way.
+    if (reload) SendMessageA(GetPalmList(), LVM_DELETEALLITEMS, 0, 0);
     if (reload && m_pPalm) {
         m_pPalm->SetSwapName(m_Settings.bAddrSwapName);
         if (m_Settings.bUseAddrFile)
@@ -281,6 +288,7 @@ void TfmMain::FillPalmList(bool reload) {
 }
 
 void TfmMain::FillOutlookList(bool reload) {
+    if (reload) SendMessageA(GetOutlookList(), LVM_DELETEALLITEMS, 0, 0);
     if (reload && m_pOutlook) m_pOutlook->Reload();
     FillList(GetOutlookList(), m_pOutlook ? &m_pOutlook->GetStore() : nullptr);
 }
@@ -373,11 +381,13 @@ void TfmMain::LayoutListPage(int w, int h) {
     place(IDC_LBLUSER, 25, 19, 62, 18);
     place(IDC_CBADDRUSER, 90, 15, 150, 200);
     place(IDC_LBLMODE, 255, 19, 70, 18);
-    place(IDC_RBTNADDRP2O, 325, 16, 170, 20);
-    place(IDC_RBTNADDRO2P, 495, 16, 170, 20);
-    place(IDC_RBTNADDRSYNC, 665, 16, 130, 20);
-    place(IDC_BTNADDROPTION, 15 + band - 95, 12, 85, 26);
-    place(IDC_BTNADDRSTART, 15 + band - 185, 12, 85, 26);
+    place(IDC_RBTNADDRP2O, 325, 16, 160, 20);
+    place(IDC_RBTNADDRO2P, 488, 16, 160, 20);
+    place(IDC_RBTNADDRSYNC, 651, 16, 112, 20);
+    // Start and Options keep to the right edge but never cover a mode.
+    const int start = std::max(15 + band - 185, kModesRight + 8);
+    place(IDC_BTNADDRSTART, start, 12, 85, 26);
+    place(IDC_BTNADDROPTION, start + 90, 12, 85, 26);
 
     const int listHeight = h - kListTop - kListBottomSpace;
     const SplitPanes panes = SplitWidths(band, kSplitGap, m_dSplit, kMinListWidth);
@@ -391,13 +401,13 @@ void TfmMain::LayoutListPage(int w, int h) {
     place(IDC_BTNADDRPDALL, 20 + 120, bottom + 8, 85, 26);
     place(IDC_BTNADDRPDDIFF, 20 + 210, bottom + 8, 85, 26);
     place(IDC_BTNADDRPDCLEAR, 20 + 300, bottom + 8, 85, 26);
-    // The Outlook buttons stand under the Outlook list, never over the
-    // Palm Desktop ones.
-    const int label = std::max(static_cast<int>(m_rcSplitter.right) + 5, 20 + 300 + 85 + 15);
-    place(IDC_LBLOLDATA, label, bottom + 12, 90, 18);
-    place(IDC_BTNADDROLALL, label + 92, bottom + 8, 85, 26);
-    place(IDC_BTNADDROLDIFF, label + 182, bottom + 8, 85, 26);
-    place(IDC_BTNADDROLCLEAR, label + 272, bottom + 8, 85, 26);
+    // The Outlook group starts at the middle of the band; on a narrow page
+    // it moves left rather than past the edge.
+    const int label = std::min(15 + band / 2 + 5, 15 + band - (255 + 85));
+    place(IDC_LBLOLDATA, label, bottom + 12, 74, 18);
+    place(IDC_BTNADDROLALL, label + 75, bottom + 8, 85, 26);
+    place(IDC_BTNADDROLDIFF, label + 165, bottom + 8, 85, 26);
+    place(IDC_BTNADDROLCLEAR, label + 255, bottom + 8, 85, 26);
 }
 
 bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
@@ -428,8 +438,10 @@ bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
 }
 
 int TfmMain::Message(const char* text, const char* caption, UINT type) {
-    if (m_Options.messageBox) return m_Options.messageBox(m_hWnd, text, caption, type);
-    return MessageBoxA(m_hWnd, text, caption, type);
+    int answer = m_Options.messageBox ? m_Options.messageBox(m_hWnd, text, caption, type)
+                                      : MessageBoxA(m_hWnd, text, caption, type);
+    KeepBusyCursor();
+    return answer;
 }
 
 DialogContext TfmMain::MakeDialogContext() {
@@ -610,7 +622,14 @@ LRESULT TfmMain::OnNotify(NMHDR* hdr) {
 // ISyncCallback
 
 void TfmMain::SetBusy(bool busy) {
+    m_bBusy = busy;
     SetCursor(LoadCursorA(nullptr, busy ? MAKEINTRESOURCEA(32514) : MAKEINTRESOURCEA(32512)));
+}
+
+// A message box or dialog during a run puts the arrow back: the run is not
+// over, so the hourglass returns with it.
+void TfmMain::KeepBusyCursor() {
+    if (m_bBusy) SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
 }
 
 void TfmMain::ShowProgress(bool visible) {
@@ -642,7 +661,9 @@ bool TfmMain::AskConflict(const CommAddr& palmRec, const CommAddr& outlookRec, i
     TfmConfAlert dlg;
     dlg.ShowRecords(&palmRec, &outlookRec);
     dlg.TransferChoice(false);
-    if (dlg.ShowModal(m_hWnd) != 1) return false;  // Cancel, close box, or not shown
+    const INT_PTR answer = dlg.ShowModal(m_hWnd);
+    KeepBusyCursor();
+    if (answer != 1) return false;  // Cancel, close box, or not shown
     action = dlg.GetAction();
     applyThisRun = dlg.GetApplyThisRun();
     applyAlways = dlg.GetApplyAlways();
@@ -660,14 +681,30 @@ void TfmMain::RefreshAfterChange() {
 
 // Commands and notifications reach the window from its own controls and
 // from those of its pages alike.
+// An error must not leave through the system's code that called the
+// window procedure: it is reported here.
 INT_PTR TfmMain::ForwardToWindow(TfmMain* self, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!self) return FALSE;
-    if (msg == WM_COMMAND) {
-        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
-            self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    const char* reason = nullptr;
+    std::string text;
+    try {
+        if (msg == WM_COMMAND) {
+            if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+                self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return TRUE;
+        }
+        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
         return TRUE;
+    } catch (const std::exception& e) {
+        text = e.what();
+        reason = text.c_str();
+    } catch (...) {
+        reason = "unknown error";
     }
-    SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
+    CX_LOG(0, "Unhandled error: %s", reason);
+    self->ShowProgress(false);
+    self->SetBusy(false);
+    self->ShowProblemReport();
     return TRUE;
 }
 
@@ -683,9 +720,16 @@ INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
     case WM_SIZE:
         if (self) self->Layout();
         return TRUE;
+    case WM_SETCURSOR:
+        if (self && self->m_bBusy) {
+            self->KeepBusyCursor();
+            SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        break;
     case WM_GETMINMAXINFO: {
         auto* mm = reinterpret_cast<MINMAXINFO*>(lParam);
-        mm->ptMinTrackSize.x = 760;
+        mm->ptMinTrackSize.x = kMinWindowWidth;
         mm->ptMinTrackSize.y = 420;
         return TRUE;
     }
@@ -726,6 +770,11 @@ INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
         if (self && hWnd == self->m_hListPage) self->m_bSplitDrag = false;
         break;
     case WM_SETCURSOR:
+        if (self && self->m_bBusy) {
+            self->KeepBusyCursor();
+            SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
         if (self && hWnd == self->m_hListPage && reinterpret_cast<HWND>(wParam) == hWnd) {
             POINT pt;
             GetCursorPos(&pt);

@@ -104,6 +104,7 @@ private:
     void FirstLoadFailed(const char* reason);
     void Layout();
     void LayoutListPage(int width, int height);
+    void KeepBusyCursor();
     // The splitter between the lists: true when the message was its.
     bool OnSplitterMouse(UINT msg, int x, int y);
     void SetupList(HWND list);
@@ -124,6 +125,7 @@ private:
     HMENU m_hListMenu = nullptr;
     int m_nPage = PAGE_LIST;
     int m_nProgress = -1;    // what the progress bar shows
+    bool m_bBusy = false;    // a run is on: the hourglass stays
     double m_dSplit = 0.5;   // the Palm Desktop list's share of the width
     RECT m_rcSplitter = {};  // in the contacts page
     bool m_bSplitDrag = false;

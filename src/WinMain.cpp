@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <exception>
+#include <string>
 
 #include "common/misc/CxDebugUtil.h"
 #include "common/palm/PalmAddrInfo.h"
@@ -24,22 +25,33 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
 
     int result = 0;
     TfmMain main(ini, history);
+    const char* reason = nullptr;
+    std::string text;
     try {
-        if (!main.Create(instance)) return 1;
-        main.Startup();
-        ShowWindow(main.GetHandle(), show);
-        UpdateWindow(main.GetHandle());
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (main.PreTranslate(&msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+        if (main.Create(instance)) {
+            main.Startup();
+            ShowWindow(main.GetHandle(), show);
+            UpdateWindow(main.GetHandle());
+            MSG msg;
+            while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+                if (main.PreTranslate(&msg)) continue;
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            result = static_cast<int>(msg.wParam);
+        } else {
+            result = 1;
         }
-        result = static_cast<int>(msg.wParam);
     } catch (const std::exception& e) {
-        CX_LOG(0, "Unhandled error: %s", e.what());
+        text = e.what();
+        reason = text.c_str();
+    } catch (...) {
+        reason = "unknown error";
+    }
+    if (reason) {
+        CX_LOG(0, "Unhandled error: %s", reason);
         if (main.GetHandle()) main.ShowProblemReport();
-        MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
+        MessageBoxA(nullptr, reason, "Error", MB_OK | MB_ICONERROR);
         result = 1;
     }
     main.Close();

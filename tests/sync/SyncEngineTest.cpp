@@ -317,6 +317,26 @@ TEST_F(TwoWayConflict, PalmWinsForAllFutureRunsIsStoredAndAsksNoMore) {
     EXPECT_EQ(ui.asked, 0);
 }
 
+TEST_F(TwoWayConflict, BothBoxesActLikeTheSecond) {
+    confAction = 0;
+    ui.answers = {{true, 2, true, true}};
+    SyncResult r = RunTwoWay();
+    EXPECT_EQ(ui.asked, 1);
+    EXPECT_EQ(confAction, 2);  // stored for future runs
+    EXPECT_EQ(r.updated, 2);   // and applied to the rest of this one
+    EXPECT_STREQ(palm.store.GetAt(1)->m_szCompany, "Outlook Co");
+}
+
+TEST_F(SyncFixture, TwoWayProgressStepsOverBothLists) {
+    // Three Palm Desktop rows and four Outlook rows: steps of 100/7, cut.
+    for (const char* n : {"A", "B", "C"}) Add(palm.store, Rec(n, "", ""));
+    for (const char* n : {"A", "B", "C", "D"}) Add(outlook.store, Rec(n, "", ""));
+    auto p = Rows(palm.store, false);
+    auto o = Rows(outlook.store, false);
+    Run(3, p, o);
+    EXPECT_EQ(ui.progress, (std::vector<int>{0, 14, 28, 42, 57, 71, 85, 100, 100}));
+}
+
 TEST_F(TwoWayConflict, DoNothingForAllFutureRunsIsNotStored) {
     confAction = 0;
     ui.answers = {{true, 3, false, true}};

@@ -7,6 +7,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "common/misc/CxText.h"
 #include "src/ConfAlertDialog.h"
 #include "src/resource.h"
 #include "window/WindowEnv.h"
@@ -181,8 +182,110 @@ TEST_F(MainWindowTest, SplitterDragsTheBoundaryBetweenTheLists) {
                  SWP_NOMOVE | SWP_NOZORDER);
     const RECT l = PageRect(main, pd), r = PageRect(main, ol);
     EXPECT_NEAR(static_cast<double>(l.right - l.left) / (r.right - l.left - gap), 0.25, 0.01);
-    // The Outlook buttons follow the Outlook list.
-    EXPECT_GE(PageRect(main, GetDlgItem(page, IDC_LBLOLDATA)).left, r.left);
+}
+
+// Every control of the contacts page inside the page and clear of the
+// others, at the narrowest window, the first size and a wide one, with the
+// splitter anywhere.
+TEST_F(MainWindowTest, ContactsPageControlsStayOnThePageAndApart) {
+    TfmMain& main = world.Start();
+    HWND page = main.GetListPage();
+    MINMAXINFO mm = {};
+    SendMessageA(main.GetHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
+    RECT wr;
+    GetWindowRect(main.GetHandle(), &wr);
+    const int widths[] = {static_cast<int>(mm.ptMinTrackSize.x), wr.right - wr.left, 1600};
+    for (int width : widths) {
+        SetWindowPos(main.GetHandle(), nullptr, 0, 0, width, wr.bottom - wr.top, SWP_NOMOVE | SWP_NOZORDER);
+        const RECT l = PageRect(main, main.GetPalmList());
+        const int y = (l.top + l.bottom) / 2;
+        for (int dragTo : {-5000, 0, 5000}) {
+            SCOPED_TRACE(std::to_string(width) + " wide, splitter moved by " + std::to_string(dragTo));
+            const RECT now = PageRect(main, main.GetPalmList());
+            SendMessageA(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(now.right + 1, y));
+            SendMessageA(page, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(now.right + 1 + dragTo, y));
+            SendMessageA(page, WM_LBUTTONUP, 0, MAKELPARAM(now.right + 1 + dragTo, y));
+            RECT client;
+            GetClientRect(page, &client);
+            std::vector<std::pair<int, RECT>> controls;
+            for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                controls.push_back({GetDlgCtrlID(c), PageRect(main, c)});
+            ASSERT_GE(controls.size(), 17u);
+            for (size_t i = 0; i < controls.size(); ++i) {
+                const RECT& a = controls[i].second;
+                EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= client.right && a.bottom <= client.bottom)
+                    << "control " << controls[i].first << " leaves the page";
+                for (size_t j = i + 1; j < controls.size(); ++j) {
+                    RECT both;
+                    EXPECT_FALSE(IntersectRect(&both, &a, &controls[j].second))
+                        << "controls " << controls[i].first << " and " << controls[j].first << " overlap";
+                }
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, RowsAreDrawnInTheColourOfTheirStatus) {
+    world.SetSetting("DiffColor", "255");
+    world.SetSetting("NewColor", "65280");
+    TfmMain& main = world.Start();
+    HWND pd = main.GetPalmList();
+    auto draw = [&](DWORD stage, const CommAddr* rec) {
+        NMLVCUSTOMDRAW cd = {};
+        cd.nmcd.hdr.hwndFrom = pd;
+        cd.nmcd.hdr.idFrom = IDC_LVPDADDR;
+        cd.nmcd.hdr.code = NM_CUSTOMDRAW;
+        cd.nmcd.dwDrawStage = stage;
+        cd.nmcd.lItemlParam = reinterpret_cast<LPARAM>(rec);
+        cd.clrText = 0x123456;
+        LRESULT r = main.OnNotify(&cd.nmcd.hdr);
+        return std::make_pair(r, cd.clrText);
+    };
+    EXPECT_EQ(draw(CDDS_PREPAINT, nullptr).first, CDRF_NOTIFYITEMDRAW);
+    struct Case {
+        const char* first;
+        COLORREF colour;
+    } const cases[] = {{"Ann", 0}, {"Bob", 255}, {"Cid", 65280}};
+    for (const Case& c : cases) {
+        auto [result, colour] = draw(CDDS_ITEMPREPAINT, RecordAt(pd, RowOf(pd, c.first)));
+        EXPECT_EQ(result, CDRF_DODEFAULT) << c.first;
+        EXPECT_EQ(colour, c.colour) << c.first;
+    }
+    main.Settings().bShowColor = false;
+    EXPECT_EQ(draw(CDDS_ITEMPREPAINT, RecordAt(pd, RowOf(pd, "Bob"))).second, 0u);
+}
+
+TEST_F(MainWindowTest, HistoryFromAnEarlierRunIsListedNewestFirst) {
+    {
+        SyncHistoryMgr earlier;
+        const struct {
+            const char* text;
+            double start, end;
+            int32_t count;
+        } entries[] = {{"first", 0.0, 0.0, 1},
+                       {"second", 43832.5, 43832.5 + 61.0 / 86400, 2},
+                       {"third", 44197.25, 44197.25, 3}};
+        for (const auto& e : entries) {
+            SyncHistoryEntry entry;
+            memset(&entry, 0, sizeof entry);
+            CxCopyText(entry.szDescription, e.text);
+            entry.dtStart = e.start;
+            entry.dtEnd = e.end;
+            entry.nRecordCount = e.count;
+            earlier.AddEntry(&entry);
+        }
+        ASSERT_TRUE(earlier.Save(world.HistoryFile().c_str()));
+    }
+    TfmMain& main = world.Start();
+    HWND lv = main.GetHistoryPage().GetList();
+    ASSERT_EQ(Rows(lv), 3);
+    const char* const expected[3][4] = {
+        {"01/01/2021 06:00:00", "01/01/2021 06:00:00", "third", "3"},
+        {"01/02/2020 12:00:00", "01/02/2020 12:01:01", "second", "2"},
+        {" 00:00:00", " 00:00:00", "first", "1"},
+    };
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 4; ++col) EXPECT_EQ(CellText(lv, row, col), expected[row][col]) << row << "," << col;
 }
 
 TEST_F(MainWindowTest, TicksFollowModesAndButtons) {
@@ -438,6 +541,68 @@ TEST_F(MainWindowTest, FirstLoadThatThrowsIsReportedAndTheWindowStays) {
     // Without the sides a run does nothing rather than fail.
     Click(main, IDC_BTNADDRSTART);
     EXPECT_EQ(world.messages.size(), 1u);
+}
+
+// The real Palm Desktop side, made to throw where a test asks.
+struct ThrowSwitches {
+    bool onLoad = false;
+    bool onWrite = false;
+};
+
+class ThrowingPalmSide : public PalmSide {
+public:
+    explicit ThrowingPalmSide(ThrowSwitches* switches) : m_pSwitches(switches), m_pInner(MakePalmSide()) {}
+    bool PutContact(const CommAddr& rec) override { Check(m_pSwitches->onWrite); return m_pInner->PutContact(rec); }
+    bool AddContact(const CommAddr& rec) override { Check(m_pSwitches->onWrite); return m_pInner->AddContact(rec); }
+    bool UpdateContact(const CommAddr& rec, uint32_t pos) override {
+        Check(m_pSwitches->onWrite);
+        return m_pInner->UpdateContact(rec, pos);
+    }
+    bool Save() override { return m_pInner->Save(); }
+    CommAddrMgr& GetStore() override { return m_pInner->GetStore(); }
+    void SetSwapName(bool swap) override { m_pInner->SetSwapName(swap); }
+    bool LoadByUser(uint32_t id) override { Check(m_pSwitches->onLoad); return m_pInner->LoadByUser(id); }
+    bool LoadFile(const char* path) override { Check(m_pSwitches->onLoad); return m_pInner->LoadFile(path); }
+
+private:
+    static void Check(bool fail) {
+        if (fail) throw 42;  // not even a std::exception
+    }
+    ThrowSwitches* m_pSwitches;
+    std::unique_ptr<PalmSide> m_pInner;
+};
+
+TEST_F(MainWindowTest, ErrorsAfterStartUpAreReportedAndTheWindowStays) {
+    ThrowSwitches switches;
+    world.AddPalmUser(2, "Bert", {kAnn});
+    world.makePalmSide = [&switches]() -> std::unique_ptr<PalmSide> {
+        return std::make_unique<ThrowingPalmSide>(&switches);
+    };
+    TfmMain& main = world.Start();
+    ASSERT_TRUE(world.messages.empty());
+    ASSERT_TRUE(world.shownDialogs.empty());
+
+    // Another user whose contacts cannot be read.
+    switches.onLoad = true;
+    HWND box = GetDlgItem(main.GetListPage(), IDC_CBADDRUSER);
+    SendMessageA(box, CB_SETCURSEL, 1, 0);
+    SendMessageA(main.GetListPage(), WM_COMMAND, MAKEWPARAM(IDC_CBADDRUSER, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(box));
+    EXPECT_EQ(world.shownDialogs.size(), 1u);  // the problem report
+    EXPECT_TRUE(IsWindow(main.GetHandle()));
+    switches.onLoad = false;
+
+    // A run whose write throws: reported, no history entry, no final message.
+    SendMessageA(main.GetListPage(), WM_COMMAND, MAKEWPARAM(IDC_CBADDRUSER, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(box));
+    switches.onWrite = true;
+    Click(main, IDC_RBTNADDRO2P);
+    Click(main, IDC_BTNADDRSTART);
+    EXPECT_EQ(world.shownDialogs.size(), 2u);
+    EXPECT_TRUE(world.messages.empty());
+    EXPECT_EQ(ListView_GetItemCount(main.GetHistoryPage().GetList()), 0);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(main.GetHandle(), IDC_PBSYNC)));
+    EXPECT_TRUE(IsWindow(main.GetHandle()));
 }
 
 TEST_F(MainWindowTest, FailedWritesAreReportedWithAWarning) {
