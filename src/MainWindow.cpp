@@ -470,6 +470,9 @@ void TfmMain::RunSync() {
     m_Settings.nSyncMode = mode;
     if (!m_pPalm || !m_pOutlook) {
         CX_LOG(0, "The synchronization cannot run: a contact store is missing.");
+        Message("The contacts could not be loaded, so nothing can be synchronized.\r\n\r\n"
+                "The debug log holds the reasons.",
+                "Error", MB_OK | MB_ICONERROR);
         return;
     }
     std::vector<SyncRow> palmRows, outlookRows;

@@ -538,9 +538,12 @@ TEST_F(MainWindowTest, FirstLoadThatThrowsIsReportedAndTheWindowStays) {
     EXPECT_EQ(world.shownDialogs.size(), 1u);  // the problem report, closed with Cancel
     EXPECT_TRUE(IsWindow(main.GetHandle()));
     EXPECT_EQ(Rows(main.GetPalmList()), 0);
-    // Without the sides a run does nothing rather than fail.
+    // Without the sides a run says why it cannot start.
     Click(main, IDC_BTNADDRSTART);
-    EXPECT_EQ(world.messages.size(), 1u);
+    ASSERT_EQ(world.messages.size(), 2u);
+    EXPECT_EQ(world.messages[1].text.rfind("The contacts could not be loaded", 0), 0u);
+    EXPECT_EQ(world.messages[1].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(Rows(main.GetHistoryPage().GetList()), 0);
 }
 
 // The real Palm Desktop side, made to throw where a test asks.
