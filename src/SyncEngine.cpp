@@ -138,7 +138,7 @@ bool SyncEngine::RunOneWay(bool fromPalm, std::vector<SyncRow>& rows, SyncResult
         if (row.rec) {
             uint32_t pos = 0;
             const int match = targetIndex.Find(row.rec, nullptr, &pos);
-            if (target.PutContact(*row.rec)) {
+            if (target.PutMatched(*row.rec, match, pos)) {
                 Count(true, r);
                 if (match == MATCH_DIFF) targetIndex.Update(pos);  // merged in place
             } else if (match == MATCH_NEW || match == MATCH_DIFF) {

@@ -7,6 +7,9 @@ namespace {
 class PmSyncSide : public PalmSide {
 public:
     bool PutContact(const CommAddr& rec) override { return m_Info.PutContact(&rec); }
+    bool PutMatched(const CommAddr& rec, int match, uint32_t pos) override {
+        return m_Info.PutMatched(&rec, match, pos);
+    }
     bool AddContact(const CommAddr& rec) override { return m_Info.AddContact(&rec); }
     bool UpdateContact(const CommAddr& rec, uint32_t pos) override {
         return m_Info.UpdateContact(&rec, static_cast<int>(pos));

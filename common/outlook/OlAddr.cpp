@@ -622,9 +622,13 @@ bool OlAddrUtil::UpdateContact(const CommAddr* rec, int32_t position) {
 
 bool OlAddrUtil::PutContact(const CommAddr* rec) {
     if (!rec || !m_pStore || !m_pFolder) return false;
-    CommAddr* matched = nullptr;
     uint32_t index = 0;
-    const int match = m_pStore->FindMatch(rec, &matched, &index);
+    const int match = m_pStore->FindMatch(rec, nullptr, &index);
+    return PutMatched(rec, match, index);
+}
+
+bool OlAddrUtil::PutMatched(const CommAddr* rec, int match, uint32_t index) {
+    if (!rec || !m_pStore || !m_pFolder) return false;
     if (match == MATCH_DIFF) {
         CommAddr* stored = m_pStore->GetAt(index);
         if (!stored) return false;

@@ -140,6 +140,9 @@ public:
     // Adds rec when Outlook has no match, rewrites the match when it
     // differs; false when nothing was written.
     bool PutContact(const CommAddr* rec);
+    // PutContact with the store's FindMatch answer already at hand (match
+    // and index exactly as FindMatch gives them for rec).
+    bool PutMatched(const CommAddr* rec, int match, uint32_t index);
     // A new item from rec; rec gets the written buffer as its native block.
     bool AddContact(CommAddr* rec);
     // Rewrites the item at store position `position` (item number + 1).

@@ -633,7 +633,13 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
 bool PmAddrInfo::PutContact(const CommAddr* rec) {
     if (!rec) return false;
     uint32_t index = 0;
-    switch (m_pStore->FindMatch(rec, nullptr, &index)) {
+    const int match = m_pStore->FindMatch(rec, nullptr, &index);
+    return PutMatched(rec, match, index);
+}
+
+bool PmAddrInfo::PutMatched(const CommAddr* rec, int match, uint32_t index) {
+    if (!rec) return false;
+    switch (match) {
     case MATCH_NEW:
         return AddContact(rec);
     case MATCH_DIFF:

@@ -95,6 +95,9 @@ public:
     // Add when the store has no counterpart, merge into a differing one,
     // nothing for an equal one. True when something was added or changed.
     bool PutContact(const CommAddr* rec);
+    // PutContact with the store's FindMatch answer already at hand (match
+    // and index exactly as FindMatch gives them for rec).
+    bool PutMatched(const CommAddr* rec, int match, uint32_t index);
     // A new Palm contact; on success the common store holds it too.
     bool AddContact(const CommAddr* rec);
     // Merges rec (its non-empty values) into the contact at position; on

@@ -37,6 +37,15 @@ public:
     bool PutContact(const CommAddr& rec) override {
         uint32_t pos = 0;
         int res = store.FindMatch(&rec, nullptr, &pos);
+        return PutMatched(rec, res, pos);
+    }
+    // Acts on the answer it is handed, and counts answers that differ from
+    // its own lookup.
+    int wrongAnswers = 0;
+    bool PutMatched(const CommAddr& rec, int res, uint32_t pos) override {
+        uint32_t ownPos = 0;
+        if (store.FindMatch(&rec, nullptr, &ownPos) != res || (res != MATCH_SAME && ownPos != pos))
+            ++wrongAnswers;
         if (res == MATCH_NEW) return AddContact(rec);
         if (res == MATCH_DIFF) return UpdateContact(rec, pos);
         return false;
@@ -438,4 +447,27 @@ TEST_F(SyncFixture, TwoWayOverManyRecordsAddsEachKeyOnceAndLeavesPairsEqual) {
             for (uint32_t i = 0; i < s->GetCount(); ++i)
                 ASSERT_EQ(s->GetAt(i)->m_nStatus, STATUS_SAME) << s->GetAt(i)->m_szLastName;
     }
+}
+
+// One way over many rows: every write is handed the answer its own lookup
+// would give, however the target grows and changes during the run.
+TEST_F(SyncFixture, OneWayOverManyRecordsHandsEachWriteTheRightMatch) {
+    for (int i = 0; i < 400; ++i) {
+        const std::string last = "L" + std::to_string(i % 300);  // keys repeat on the Palm side
+        const std::string company = "Co" + std::to_string(i % 7);
+        Add(palm.store, Rec("F", last.c_str(), "e@x", company.c_str()));
+        if (i % 3 == 0) Add(outlook.store, Rec("f", last.c_str(), "E@X", i % 2 ? company.c_str() : "Old"));
+        if (i % 9 == 0) Add(outlook.store, Rec("F", last.c_str(), "e@x", "Twice"));
+    }
+    auto p = Rows(palm.store, true);
+    auto o = Rows(outlook.store, false);
+    SyncResult r = Run(1, p, o);
+    EXPECT_TRUE(r.ran);
+    EXPECT_EQ(outlook.wrongAnswers, 0);
+    EXPECT_GT(outlook.adds, 100);
+    EXPECT_GT(outlook.updates, 50);
+    EXPECT_EQ(r.updated, outlook.adds + outlook.updates);
+    // The last Palm Desktop record of each key is the one Outlook holds.
+    for (uint32_t i = 100; i < palm.store.GetCount(); ++i)
+        EXPECT_EQ(outlook.store.FindMatch(palm.store.GetAt(i), nullptr, nullptr), MATCH_SAME) << i;
 }
