@@ -326,17 +326,23 @@ bool PmDBUtil::WriteU32(uint32_t value) {
 
 bool PmDBUtil::Write8Bytes(const uint8_t (&value)[8]) { return WriteBytes(value, 8); }
 
-bool PmDBUtil::ReadCountedString(char* buffer, uint32_t& maximum) {
-    if (!buffer) return false;
-    buffer[0] = 0;
+bool PmDBUtil::ReadCountedLength(uint32_t& length) {
     uint8_t b = 0;
     if (!ReadU8(b)) return false;
-    uint32_t length = b;
+    length = b;
     if (b == 0xFF) {
         uint16_t w = 0;
         if (!ReadU16(w)) return false;
         length = w;
     }
+    return true;
+}
+
+bool PmDBUtil::ReadCountedString(char* buffer, uint32_t& maximum) {
+    if (!buffer) return false;
+    buffer[0] = 0;
+    uint32_t length = 0;
+    if (!ReadCountedLength(length)) return false;
     if (maximum < length) {
         maximum = length;
         return false;
@@ -374,14 +380,8 @@ bool PmDBUtil::ReadTextValue(char* buffer, uint32_t& extra) {
     if (!ReadU32(code) || code != PM_TYPE_TEXT) return false;
     buffer[0] = 0;
     if (!ReadU32(extra)) return false;
-    uint8_t b = 0;
-    if (!ReadU8(b)) return false;
-    uint32_t length = b;
-    if (b == 0xFF) {
-        uint16_t w = 0;
-        if (!ReadU16(w)) return false;
-        length = w;
-    }
+    uint32_t length = 0;
+    if (!ReadCountedLength(length)) return false;
     if (length == 0) return true;
     constexpr uint32_t kKeep = PM_TEXT_VALUE_SIZE - 1;
     const uint32_t keep = length < kKeep ? length : kKeep;
@@ -429,14 +429,8 @@ bool PmDBUtil::SkipTypedValue(uint32_t* typeCode) {
         case PM_TYPE_FLAG:
             return ReadU32(word);
         case PM_TYPE_TEXT: {
-            uint8_t b = 0;
-            if (!ReadU32(word) || !ReadU8(b)) return false;
-            uint32_t length = b;
-            if (b == 0xFF) {
-                uint16_t w = 0;
-                if (!ReadU16(w)) return false;
-                length = w;
-            }
+            uint32_t length = 0;
+            if (!ReadU32(word) || !ReadCountedLength(length)) return false;
             return Skip(length);
         }
         case PM_TYPE_8BYTE:

@@ -233,6 +233,9 @@ protected:
     std::unique_ptr<PmCategoryMgr> m_pCatMgr;
 
 private:
+    // The length before counted bytes: one byte, or 0xFF and 16 bits.
+    bool ReadCountedLength(uint32_t& length);
+
     FILE* m_pFile = nullptr;
     FILE* m_pHeld = nullptr;  // the target during a safe save
     uint64_t m_nPos = 0;
