@@ -474,6 +474,50 @@ bool PmDBUtil::Write8ByteValue(const uint8_t (&value)[8]) {
     return WriteU32(PM_TYPE_8BYTE) && Write8Bytes(value);
 }
 
+bool PmDBUtil::ReadColumnValue(const PmColumnRef& column, char* text) {
+    switch (column.kind) {
+        case PmColKind::Int:
+        case PmColKind::Flag: {
+            uint32_t v = 0;
+            const bool ok = ReadIntValue(v);
+            *static_cast<int32_t*>(column.field) = static_cast<int32_t>(v);
+            return ok;
+        }
+        case PmColKind::Text: {
+            uint32_t extra = 0;
+            if (!ReadTextValue(text, extra)) return false;
+            CxCopyText(static_cast<char*>(column.field), column.width, text);
+            return true;
+        }
+        case PmColKind::Block: return ReadBlockValue(*static_cast<PmBlockValue*>(column.field));
+        case PmColKind::Eight: return Read8ByteValue(*static_cast<uint8_t(*)[8]>(column.field));
+        default:
+            // Passed over by its type code so that later rows stay in place.
+            return SkipTypedValue();
+    }
+}
+
+bool PmDBUtil::WriteColumnValue(const PmColumnRef& column) {
+    switch (column.kind) {
+        case PmColKind::Int:
+        case PmColKind::Flag: {
+            const auto value = static_cast<uint32_t>(*static_cast<const int32_t*>(column.field));
+            return column.kind == PmColKind::Int ? WriteIntValue(value) : WriteFlagValue(value);
+        }
+        case PmColKind::Text: {
+            // Cut to the field even if a caller left it unterminated.
+            char text[PM_TEXT_VALUE_SIZE];
+            CxCopyText(text, column.width, static_cast<const char*>(column.field));
+            return WriteTextValue(text, 1);
+        }
+        case PmColKind::Block:
+            return WriteBlockValue(*static_cast<const PmBlockValue*>(column.field));
+        case PmColKind::Eight:
+            return Write8ByteValue(*static_cast<const uint8_t(*)[8]>(column.field));
+        default: return true;
+    }
+}
+
 bool PmDBUtil::GetCategoryText(int32_t id, char* text, size_t size) const {
     if (!m_pCatMgr || !text || size == 0) return false;
     const PmCategory* c = m_pCatMgr->FindById(id);

@@ -50,6 +50,12 @@ struct PmColumnRef {
     size_t width = 0;       // text capacity with the terminator
 };
 
+template <size_t N>
+PmColumnRef PmTextColumn(char (&field)[N]) {
+    return {PmColKind::Text, field, N};
+}
+inline PmColumnRef PmIntColumn(int32_t& field) { return {PmColKind::Int, &field, 0}; }
+
 class PmCategory {
 public:
     static constexpr uint32_t FLAG_CHANGED = 0x10;
@@ -204,6 +210,13 @@ public:
     bool WriteTextValue(const char* text, uint32_t extra);
     bool WriteBlockValue(const PmBlockValue& block);
     bool Write8ByteValue(const uint8_t (&value)[8]);
+
+    // One typed value of a record column, read into or written from where
+    // the column lives. A column without a place (None) is passed over by
+    // its type code on reading and writes nothing. text: a buffer of
+    // PM_TEXT_VALUE_SIZE bytes; a longer text keeps what its field holds.
+    bool ReadColumnValue(const PmColumnRef& column, char* text);
+    bool WriteColumnValue(const PmColumnRef& column);
 
     // The category list of the loaded file.
     PmCategoryMgr* GetCategoryMgr() const { return m_pCatMgr.get(); }
