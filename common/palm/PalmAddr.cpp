@@ -58,7 +58,7 @@ bool PmAddrDataMgr::AddCopy(const PmAddrRecord& record) {
 }
 
 PmAddrUtil::PmAddrUtil() : m_pRecords(std::make_unique<PmAddrDataMgr>()) {
-    memcpy(m_nFieldTypes, kDefaultTypes, sizeof(m_nFieldTypes));
+    ResetSchema(1, 2, kDefaultTypes);
 }
 
 PmAddrUtil::PmAddrUtil(const char* path) : PmAddrUtil() { m_bLoaded = Load(path); }
@@ -69,11 +69,6 @@ PmAddrUtil::~PmAddrUtil() {
 }
 
 void PmAddrUtil::SetCustomLabels(const char* labels) { CxCopyText(m_szCustomLabels, labels); }
-
-bool PmAddrUtil::IsSchemaWritable() const {
-    return m_nFieldsPerRow != 0 && m_nFieldsPerRow <= PM_ADDR_COLUMNS &&
-           m_nFieldCount == m_nFieldsPerRow;
-}
 
 bool PmAddrUtil::Load(const char* path) {
     const char* shown = path ? path : "";

@@ -113,13 +113,7 @@ PmAddrExUtil::~PmAddrExUtil() {
 void PmAddrExUtil::Init() {
     m_bSwapName = false;
     m_nVersion = VERSION_TAG;
-    m_nResourceId = 74;
-    m_nFieldsPerRow = PM_ADDREX_COLUMNS;
-    m_nRecordIdPos = 0;
-    m_nStatusPos = 2;
-    m_nPlacementPos = 4;
-    m_nFieldCount = PM_ADDREX_COLUMNS;
-    memcpy(m_nFieldTypes, kDefaultTypes, sizeof(m_nFieldTypes));
+    ResetSchema(2, 4, kDefaultTypes);
     m_pRecords = std::make_unique<PmAddrExDataMgr>();
     memset(m_reserved1, 0, sizeof(m_reserved1));
     m_reserved1[12] = 0x01;
@@ -133,11 +127,6 @@ void PmAddrExUtil::FreeRecords() { m_pRecords.reset(); }
 
 void PmAddrExUtil::SetCustomLabel(int index, const char* label) {
     if (index >= 0 && index < PM_ADDREX_LABELS) CxCopyText(m_szCustomLabels[index], label);
-}
-
-bool PmAddrExUtil::IsSchemaWritable() const {
-    return m_nFieldsPerRow != 0 && m_nFieldsPerRow <= PM_ADDREX_COLUMNS &&
-           m_nFieldCount == m_nFieldsPerRow;
 }
 
 bool PmAddrExUtil::Load(const char* path) {
