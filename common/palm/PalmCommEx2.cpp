@@ -146,6 +146,18 @@ public:
         Add(name ? name : "");
         Add("]");
     }
+    // "[a], [b], ..."
+    void AddNames(const char* const* names, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (i) Add(", ");
+            AddName(names[i]);
+        }
+    }
+    // The clause that ends a statement (WHERE ...), after a space.
+    void AddTail(const char* tail) {
+        Add(" ");
+        if (tail) Add(tail);
+    }
     bool Overflow() const { return m_overflow; }
     void Reset() {
         m_len = 0;
@@ -188,24 +200,17 @@ const char* BuildSqlStatement(const char* table, const char* tail, int type,
     switch (type) {
     case SQL_SELECT:
         tb.Add("SELECT ");
-        for (int i = 0; i < count; ++i) {
-            if (i) tb.Add(", ");
-            tb.AddName(names[i]);
-        }
+        tb.AddNames(names, count);
         tb.Add(" ");
         tb.Add("FROM ");
         tb.Add(table);
-        tb.Add(" ");
-        if (tail) tb.Add(tail);
+        tb.AddTail(tail);
         break;
     case SQL_INSERT:
         tb.Add("INSERT INTO ");
         tb.Add(table);
         tb.Add(" (");
-        for (int i = 0; i < count; ++i) {
-            if (i) tb.Add(", ");
-            tb.AddName(names[i]);
-        }
+        tb.AddNames(names, count);
         if (count > 30) {
             tb.Add(", [Photo], ");
             tb.Add("[VoiceTag], ");
@@ -224,8 +229,7 @@ const char* BuildSqlStatement(const char* table, const char* tail, int type,
     case SQL_DELETE:
         tb.Add("DELETE FROM ");
         tb.Add(table);
-        tb.Add(" ");
-        if (tail) tb.Add(tail);
+        tb.AddTail(tail);
         break;
     case SQL_UPDATE:
         tb.Add("UPDATE ");
@@ -237,8 +241,7 @@ const char* BuildSqlStatement(const char* table, const char* tail, int type,
             tb.Add("=");
             AddLiteral(tb, names[i], values ? &values[i] : nullptr, PM_SQL_UPDATE_LITERAL);
         }
-        tb.Add(" ");
-        if (tail) tb.Add(tail);
+        tb.AddTail(tail);
         break;
     default:
         break;
