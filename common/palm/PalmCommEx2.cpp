@@ -355,6 +355,18 @@ bool PmDataAccessor::ExecuteQuery(const char*, bool) { return false; }
 
 // ---------------------------------------------------------------- PmMDBAccessor
 
+namespace {
+
+void LogQueryError(const char* statement, const PmDbError& err) {
+    if (err.hasMessage)
+        CX_LOG(0, "Database Query Error, Query String=%s, Error=%s", statement,
+               err.message.c_str());
+    else
+        CX_LOG(0, "Database Query Error, Query String=%s", statement);
+}
+
+}  // namespace
+
 PmMDBAccessor::PmMDBAccessor(int32_t kind, const char* path) : m_dm(TdmMain::Instance()) {
     OpenDatabase(kind, path);
 }
@@ -447,11 +459,7 @@ bool PmMDBAccessor::ExecuteQuery(const char* statement, bool openResult) {
     bool ok = openResult ? query->Open(err) : query->Execute(err);
     m_bLastRefused = !ok;
     if (!ok) {
-        if (err.hasMessage)
-            CX_LOG(0, "Database Query Error, Query String=%s, Error=%s", statement,
-                   err.message.c_str());
-        else
-            CX_LOG(0, "Database Query Error, Query String=%s", statement);
+        LogQueryError(statement, err);
         return false;
     }
     CX_LOG(2, "Query executed successfully.");
@@ -488,11 +496,7 @@ bool PmMDBAccessor::QueryNext(const char* statement, PmSqlValues& values, int& c
     if (!query->Next(err)) {
         if (err.hasMessage || !query->IsEof()) {
             m_bLastRefused = true;
-            if (err.hasMessage)
-                CX_LOG(0, "Database Query Error, Query String=%s, Error=%s", statement,
-                       err.message.c_str());
-            else
-                CX_LOG(0, "Database Query Error, Query String=%s", statement);
+            LogQueryError(statement, err);
         }
         return false;
     }
