@@ -19,39 +19,32 @@ const char* const kColumnNames[PM_ADDR_COLUMNS] = {
     "Category ID", "Custom 1",   "Custom 2",     "Custom 3",     "Custom 4",    "Column 29",
 };
 
-template <size_t N>
-PmColumnRef Text(char (&field)[N]) {
-    return {PmColKind::Text, field, N};
-}
-
-PmColumnRef Int(int32_t& field) { return {PmColKind::Int, &field, 0}; }
-
 }  // namespace
 
 PmColumnRef PmAddrColumn(PmAddrRecord& r, uint32_t column, bool swapName) {
     switch (column) {
-        case 0: return Int(r.nRecordId);
-        case 1: return Int(r.nStatus);
-        case 2: return Int(r.nPlacement);
-        case 3: return swapName ? Text(r.szFirstName) : Text(r.szLastName);
-        case 4: return swapName ? Text(r.szLastName) : Text(r.szFirstName);
-        case 5: return Text(r.szTitle);
-        case 6: return Text(r.szCompany);
-        case 17: return Text(r.szAddress);
-        case 18: return Text(r.szCity);
-        case 19: return Text(r.szState);
-        case 20: return Text(r.szZipCode);
-        case 21: return Text(r.szCountry);
-        case 22: return Text(r.szNote);
+        case 0: return PmIntColumn(r.nRecordId);
+        case 1: return PmIntColumn(r.nStatus);
+        case 2: return PmIntColumn(r.nPlacement);
+        case 3: return swapName ? PmTextColumn(r.szFirstName) : PmTextColumn(r.szLastName);
+        case 4: return swapName ? PmTextColumn(r.szLastName) : PmTextColumn(r.szFirstName);
+        case 5: return PmTextColumn(r.szTitle);
+        case 6: return PmTextColumn(r.szCompany);
+        case 17: return PmTextColumn(r.szAddress);
+        case 18: return PmTextColumn(r.szCity);
+        case 19: return PmTextColumn(r.szState);
+        case 20: return PmTextColumn(r.szZipCode);
+        case 21: return PmTextColumn(r.szCountry);
+        case 22: return PmTextColumn(r.szNote);
         case 23: return {PmColKind::Flag, &r.nPrivate, 0};
-        case 24: return Int(r.nCategoryId);
-        case 25: case 26: case 27: case 28: return Text(r.szCustom[column - 25]);
-        case 29: return Int(r.nColumn29);
+        case 24: return PmIntColumn(r.nCategoryId);
+        case 25: case 26: case 27: case 28: return PmTextColumn(r.szCustom[column - 25]);
+        case 29: return PmIntColumn(r.nColumn29);
         default: break;
     }
     if (column >= 7 && column <= 16) {
         const uint32_t phone = (column - 7) / 2;
-        return (column % 2) ? Int(r.nPhoneKind[phone]) : Text(r.szPhone[phone]);
+        return (column % 2) ? PmIntColumn(r.nPhoneKind[phone]) : PmTextColumn(r.szPhone[phone]);
     }
     return {};
 }
@@ -65,7 +58,7 @@ bool PmAddrDataMgr::AddCopy(const PmAddrRecord& record) {
 }
 
 PmAddrUtil::PmAddrUtil() : m_pRecords(std::make_unique<PmAddrDataMgr>()) {
-    memcpy(m_nFieldTypes, kDefaultTypes, sizeof(m_nFieldTypes));
+    ResetSchema(1, 2, kDefaultTypes);
 }
 
 PmAddrUtil::PmAddrUtil(const char* path) : PmAddrUtil() { m_bLoaded = Load(path); }
@@ -76,11 +69,6 @@ PmAddrUtil::~PmAddrUtil() {
 }
 
 void PmAddrUtil::SetCustomLabels(const char* labels) { CxCopyText(m_szCustomLabels, labels); }
-
-bool PmAddrUtil::IsSchemaWritable() const {
-    return m_nFieldsPerRow != 0 && m_nFieldsPerRow <= PM_ADDR_COLUMNS &&
-           m_nFieldCount == m_nFieldsPerRow;
-}
 
 bool PmAddrUtil::Load(const char* path) {
     const char* shown = path ? path : "";
@@ -267,31 +255,10 @@ bool PmAddrUtil::LoadRecords() {
         memset(record.get(), 0, sizeof(PmAddrRecord));
         for (uint32_t c = 0; c < m_nFieldsPerRow; ++c) {
             const PmColumnRef col = PmAddrColumn(*record, c, m_bSwapName);
-            bool ok = true;
-            switch (col.kind) {
-                case PmColKind::Int:
-                case PmColKind::Flag: {
-                    uint32_t v = 0;
-                    ok = ReadIntValue(v);
-                    *static_cast<int32_t*>(col.field) = static_cast<int32_t>(v);
-                    break;
-                }
-                case PmColKind::Text: {
-                    uint32_t extra = 0;
-                    ok = ReadTextValue(text.data(), extra);
-                    // A longer text keeps what its field holds.
-                    if (ok) CxCopyText(static_cast<char*>(col.field), col.width, text.data());
-                    break;
-                }
-                default:
-                    // Passed over by its type code so that later rows stay in
-                    // place; every row has the same columns, so said once.
-                    if (row == 0)
-                        CX_LOG(0, "Unknown field ID read (ID=%d), ignore it.", static_cast<int>(c));
-                    ok = SkipTypedValue();
-                    break;
-            }
-            if (!ok) return false;
+            // Every row has the same columns, so an unknown one is said once.
+            if (col.kind == PmColKind::None && row == 0)
+                CX_LOG(0, "Unknown field ID read (ID=%d), ignore it.", static_cast<int>(c));
+            if (!ReadColumnValue(col, text.data())) return false;
             if (c == 24)
                 GetCategoryText(record->nCategoryId, record->szCategory,
                                 sizeof(record->szCategory));
@@ -425,26 +392,7 @@ bool PmAddrUtil::SaveRecords() {
 bool PmAddrUtil::SaveRecord(const PmAddrRecord& record) {
     PmAddrRecord& r = const_cast<PmAddrRecord&>(record);  // columns are only read here
     for (uint32_t c = 0; c < m_nFieldsPerRow; ++c) {
-        const PmColumnRef col = PmAddrColumn(r, c, m_bSwapName);
-        bool ok = true;
-        switch (col.kind) {
-            case PmColKind::Int:
-                ok = WriteIntValue(static_cast<uint32_t>(*static_cast<const int32_t*>(col.field)));
-                break;
-            case PmColKind::Flag:
-                ok = WriteFlagValue(static_cast<uint32_t>(*static_cast<const int32_t*>(col.field)));
-                break;
-            case PmColKind::Text: {
-                // Cut to the field even if a caller left it unterminated.
-                char text[PM_TEXT_VALUE_SIZE];
-                CxCopyText(text, col.width, static_cast<const char*>(col.field));
-                ok = WriteTextValue(text, 1);
-                break;
-            }
-            default:
-                break;
-        }
-        if (!ok) {
+        if (!WriteColumnValue(PmAddrColumn(r, c, m_bSwapName))) {
             CX_LOG(0, "Failed to save record field (%d).", static_cast<int>(c));
             return false;
         }

@@ -54,7 +54,7 @@ private:
     CxList<PmAddrRecord> m_Recs{true};
 };
 
-class PmAddrUtil : public PmDBUtil {
+class PmAddrUtil : public PmRowFileUtil<PM_ADDR_COLUMNS> {
 public:
     static constexpr uint32_t VERSION_TAG = 0x41420100;
 
@@ -75,18 +75,6 @@ public:
     const char* GetStoredFileName() const { return m_szStoredName; }
     const char* GetCustomLabels() const { return m_szCustomLabels; }
     void SetCustomLabels(const char* labels);
-    uint32_t GetResourceId() const { return m_nResourceId; }
-    uint32_t GetFieldsPerRow() const { return m_nFieldsPerRow; }
-    uint32_t GetRecordIdPosition() const { return m_nRecordIdPos; }
-    uint32_t GetStatusPosition() const { return m_nStatusPos; }
-    uint32_t GetPlacementPosition() const { return m_nPlacementPos; }
-    uint16_t GetFieldCount() const { return m_nFieldCount; }
-    // Type codes beyond the known columns are not kept (0).
-    uint16_t GetFieldType(uint32_t index) const {
-        return index < PM_ADDR_COLUMNS ? m_nFieldTypes[index] : 0;
-    }
-    // Whether a save can write the schema and rows as they were read.
-    bool IsSchemaWritable() const;
 
 protected:
     virtual bool CheckVersion();
@@ -107,12 +95,5 @@ private:
     uint32_t m_nVersion = VERSION_TAG;
     char m_szStoredName[261] = {};
     char m_szCustomLabels[PM_ADDR_LABEL_SIZE] = {};
-    uint32_t m_nResourceId = 74;
-    uint32_t m_nFieldsPerRow = PM_ADDR_COLUMNS;
-    uint32_t m_nRecordIdPos = 0;
-    uint32_t m_nStatusPos = 1;
-    uint32_t m_nPlacementPos = 2;
-    uint16_t m_nFieldCount = PM_ADDR_COLUMNS;
-    uint16_t m_nFieldTypes[PM_ADDR_COLUMNS];
     std::unique_ptr<PmAddrDataMgr> m_pRecords;
 };

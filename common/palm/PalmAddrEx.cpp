@@ -32,21 +32,14 @@ const char* const kColumnNames[PM_ADDREX_COLUMNS] = {
     "Column 67", "Column 68", "Column 69", "Column 70", "Column 71", "Column 72",
 };
 
-template <size_t N>
-PmColumnRef Text(char (&field)[N]) {
-    return {PmColKind::Text, field, N};
-}
-
-PmColumnRef Int(int32_t& field) { return {PmColKind::Int, &field, 0}; }
-
 PmColumnRef AddressColumn(PmAddrExAddress& a, uint32_t part) {
     switch (part) {
-        case 0: return Int(a.nKind);
-        case 1: return Text(a.szStreet);
-        case 2: return Text(a.szCity);
-        case 3: return Text(a.szState);
-        case 4: return Text(a.szZipCode);
-        default: return Text(a.szCountry);
+        case 0: return PmIntColumn(a.nKind);
+        case 1: return PmTextColumn(a.szStreet);
+        case 2: return PmTextColumn(a.szCity);
+        case 3: return PmTextColumn(a.szState);
+        case 4: return PmTextColumn(a.szZipCode);
+        default: return PmTextColumn(a.szCountry);
     }
 }
 
@@ -54,39 +47,39 @@ PmColumnRef AddressColumn(PmAddrExAddress& a, uint32_t part) {
 
 PmColumnRef PmAddrExColumn(PmAddrExRecord& r, uint32_t column, bool swapName) {
     switch (column) {
-        case 0: return Int(r.nRecordId);
-        case 1: return Int(r.nColumn1);
-        case 2: return Int(r.nStatus);
-        case 3: return Int(r.nColumn3);
-        case 4: return Int(r.nPlacement);
-        case 5: return Int(r.nCategoryId);
+        case 0: return PmIntColumn(r.nRecordId);
+        case 1: return PmIntColumn(r.nColumn1);
+        case 2: return PmIntColumn(r.nStatus);
+        case 3: return PmIntColumn(r.nColumn3);
+        case 4: return PmIntColumn(r.nPlacement);
+        case 5: return PmIntColumn(r.nCategoryId);
         case 6: return {PmColKind::Flag, &r.nPrivate, 0};
         case 7: case 8: case 9: case 10: return {PmColKind::Block, &r.blocks[column - 7], 0};
-        case 11: return Text(r.szColumn11);
-        case 12: return Text(r.szColumn12);
-        case 13: return swapName ? Text(r.szLastName) : Text(r.szFirstName);
-        case 14: return swapName ? Text(r.szFirstName) : Text(r.szLastName);
-        case 15: return Text(r.szTitle);
-        case 16: return Text(r.szCompany);
-        case 17: return Int(r.nColumn17);
-        case 18: return Text(r.szNote);
-        case 60: return Text(r.szIm1);
-        case 61: return Text(r.szIm2);
-        case 62: return Int(r.nColumn62);
-        case 63: return Int(r.nColumn63);
-        case 64: return Text(r.szColumn64);
+        case 11: return PmTextColumn(r.szColumn11);
+        case 12: return PmTextColumn(r.szColumn12);
+        case 13: return swapName ? PmTextColumn(r.szLastName) : PmTextColumn(r.szFirstName);
+        case 14: return swapName ? PmTextColumn(r.szFirstName) : PmTextColumn(r.szLastName);
+        case 15: return PmTextColumn(r.szTitle);
+        case 16: return PmTextColumn(r.szCompany);
+        case 17: return PmIntColumn(r.nColumn17);
+        case 18: return PmTextColumn(r.szNote);
+        case 60: return PmTextColumn(r.szIm1);
+        case 61: return PmTextColumn(r.szIm2);
+        case 62: return PmIntColumn(r.nColumn62);
+        case 63: return PmIntColumn(r.nColumn63);
+        case 64: return PmTextColumn(r.szColumn64);
         case 65: return {PmColKind::Eight, r.birthday, 8};
         case 66: return {PmColKind::Flag, &r.nColumn66, 0};
-        case 67: return Int(r.nColumn67);
-        case 68: return Int(r.nColumn68);
+        case 67: return PmIntColumn(r.nColumn67);
+        case 68: return PmIntColumn(r.nColumn68);
         default: break;
     }
-    if (column >= 19 && column <= 25) return Text(r.szPhone[column - 19]);
-    if (column >= 26 && column <= 32) return Int(r.nPhoneKind[column - 26]);
-    if (column >= 33 && column <= 41) return Text(r.szCustom[column - 33]);
+    if (column >= 19 && column <= 25) return PmTextColumn(r.szPhone[column - 19]);
+    if (column >= 26 && column <= 32) return PmIntColumn(r.nPhoneKind[column - 26]);
+    if (column >= 33 && column <= 41) return PmTextColumn(r.szCustom[column - 33]);
     if (column >= 42 && column <= 59)
         return AddressColumn(r.addresses[(column - 42) / 6], (column - 42) % 6);
-    if (column >= 69 && column <= 72) return Text(r.szColumn69[column - 69]);
+    if (column >= 69 && column <= 72) return PmTextColumn(r.szColumn69[column - 69]);
     return {};
 }
 
@@ -120,13 +113,7 @@ PmAddrExUtil::~PmAddrExUtil() {
 void PmAddrExUtil::Init() {
     m_bSwapName = false;
     m_nVersion = VERSION_TAG;
-    m_nResourceId = 74;
-    m_nFieldsPerRow = PM_ADDREX_COLUMNS;
-    m_nRecordIdPos = 0;
-    m_nStatusPos = 2;
-    m_nPlacementPos = 4;
-    m_nFieldCount = PM_ADDREX_COLUMNS;
-    memcpy(m_nFieldTypes, kDefaultTypes, sizeof(m_nFieldTypes));
+    ResetSchema(2, 4, kDefaultTypes);
     m_pRecords = std::make_unique<PmAddrExDataMgr>();
     memset(m_reserved1, 0, sizeof(m_reserved1));
     m_reserved1[12] = 0x01;
@@ -140,11 +127,6 @@ void PmAddrExUtil::FreeRecords() { m_pRecords.reset(); }
 
 void PmAddrExUtil::SetCustomLabel(int index, const char* label) {
     if (index >= 0 && index < PM_ADDREX_LABELS) CxCopyText(m_szCustomLabels[index], label);
-}
-
-bool PmAddrExUtil::IsSchemaWritable() const {
-    return m_nFieldsPerRow != 0 && m_nFieldsPerRow <= PM_ADDREX_COLUMNS &&
-           m_nFieldCount == m_nFieldsPerRow;
 }
 
 bool PmAddrExUtil::Load(const char* path) {
@@ -369,37 +351,12 @@ bool PmAddrExUtil::LoadRecords() {
         auto record = std::make_unique<PmAddrExRecord>();
         for (uint32_t c = 0; c < m_nFieldCount && ok; ++c) {
             const PmColumnRef col = PmAddrExColumn(*record, c, m_bSwapName);
-            switch (col.kind) {
-                case PmColKind::Int:
-                case PmColKind::Flag: {
-                    uint32_t v = 0;
-                    ok = ReadIntValue(v);
-                    *static_cast<int32_t*>(col.field) = static_cast<int32_t>(v);
-                    break;
-                }
-                case PmColKind::Text: {
-                    uint32_t extra = 0;
-                    ok = ReadTextValue(text.data(), extra);
-                    // A longer text keeps what its field holds.
-                    if (ok) CxCopyText(static_cast<char*>(col.field), col.width, text.data());
-                    break;
-                }
-                case PmColKind::Block:
-                    ok = ReadBlockValue(*static_cast<PmBlockValue*>(col.field));
-                    break;
-                case PmColKind::Eight:
-                    ok = Read8ByteValue(*static_cast<uint8_t(*)[8]>(col.field));
-                    break;
-                default:
-                    // Passed over by its type code so that later rows stay in place.
-                    if (!unknownSaid) {
-                        CX_LOG(0, "Unknown column (%d) in the contacts rows, its values are "
-                                  "skipped.", static_cast<int>(c));
-                        unknownSaid = true;
-                    }
-                    ok = SkipTypedValue();
-                    break;
+            if (col.kind == PmColKind::None && !unknownSaid) {
+                CX_LOG(0, "Unknown column (%d) in the contacts rows, its values are skipped.",
+                       static_cast<int>(c));
+                unknownSaid = true;
             }
+            ok = ReadColumnValue(col, text.data());
             if (ok && c == 5)
                 GetCategoryText(record->nCategoryId, record->szCategory,
                                 sizeof(record->szCategory));
@@ -590,31 +547,7 @@ bool PmAddrExUtil::SaveRecords() {
 bool PmAddrExUtil::SaveRecord(const PmAddrExRecord& record) {
     PmAddrExRecord& r = const_cast<PmAddrExRecord&>(record);  // columns are only read here
     for (uint32_t c = 0; c < m_nFieldsPerRow; ++c) {
-        const PmColumnRef col = PmAddrExColumn(r, c, m_bSwapName);
-        bool ok = true;
-        switch (col.kind) {
-            case PmColKind::Int:
-                ok = WriteIntValue(static_cast<uint32_t>(*static_cast<const int32_t*>(col.field)));
-                break;
-            case PmColKind::Flag:
-                ok = WriteFlagValue(static_cast<uint32_t>(*static_cast<const int32_t*>(col.field)));
-                break;
-            case PmColKind::Text: {
-                char text[PM_TEXT_VALUE_SIZE];
-                CxCopyText(text, col.width, static_cast<const char*>(col.field));
-                ok = WriteTextValue(text, 1);
-                break;
-            }
-            case PmColKind::Block:
-                ok = WriteBlockValue(*static_cast<const PmBlockValue*>(col.field));
-                break;
-            case PmColKind::Eight:
-                ok = Write8ByteValue(*static_cast<const uint8_t(*)[8]>(col.field));
-                break;
-            default:
-                break;
-        }
-        if (!ok) return false;
+        if (!WriteColumnValue(PmAddrExColumn(r, c, m_bSwapName))) return false;
     }
     return true;
 }

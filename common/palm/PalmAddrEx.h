@@ -83,7 +83,7 @@ private:
     CxList<PmAddrExRecord> m_pRecs{true};
 };
 
-class PmAddrExUtil : public PmDBUtil {
+class PmAddrExUtil : public PmRowFileUtil<PM_ADDREX_COLUMNS> {
 public:
     static constexpr uint32_t VERSION_TAG = 0x41420200;
     static constexpr size_t RESERVED1_SIZE = 24;
@@ -113,16 +113,6 @@ public:
     const uint8_t* GetReserved1() const { return m_reserved1; }
     const uint8_t* GetReserved2() const { return m_reserved2; }
     const uint8_t* GetReserved3() const { return m_reserved3; }
-    uint32_t GetResourceId() const { return m_nResourceId; }
-    uint32_t GetFieldsPerRow() const { return m_nFieldsPerRow; }
-    uint32_t GetRecordIdPosition() const { return m_nRecordIdPos; }
-    uint32_t GetStatusPosition() const { return m_nStatusPos; }
-    uint32_t GetPlacementPosition() const { return m_nPlacementPos; }
-    uint16_t GetFieldCount() const { return m_nFieldCount; }
-    uint16_t GetFieldType(uint32_t index) const {
-        return index < PM_ADDREX_COLUMNS ? m_nFieldTypes[index] : 0;
-    }
-    bool IsSchemaWritable() const;
 
 protected:
     virtual void Init();
@@ -151,13 +141,6 @@ private:
     bool m_bSwapName = false;
     bool m_bLoaded = false;
     uint32_t m_nVersion = VERSION_TAG;
-    uint32_t m_nResourceId = 74;
-    uint32_t m_nFieldsPerRow = PM_ADDREX_COLUMNS;
-    uint32_t m_nRecordIdPos = 0;
-    uint32_t m_nStatusPos = 2;
-    uint32_t m_nPlacementPos = 4;
-    uint16_t m_nFieldCount = PM_ADDREX_COLUMNS;
-    uint16_t m_nFieldTypes[PM_ADDREX_COLUMNS] = {};
     std::unique_ptr<PmAddrExDataMgr> m_pRecords;
     uint8_t m_reserved1[RESERVED1_SIZE] = {};
     uint8_t m_reserved2[RESERVED2_SIZE] = {};

@@ -326,17 +326,23 @@ bool PmDBUtil::WriteU32(uint32_t value) {
 
 bool PmDBUtil::Write8Bytes(const uint8_t (&value)[8]) { return WriteBytes(value, 8); }
 
-bool PmDBUtil::ReadCountedString(char* buffer, uint32_t& maximum) {
-    if (!buffer) return false;
-    buffer[0] = 0;
+bool PmDBUtil::ReadCountedLength(uint32_t& length) {
     uint8_t b = 0;
     if (!ReadU8(b)) return false;
-    uint32_t length = b;
+    length = b;
     if (b == 0xFF) {
         uint16_t w = 0;
         if (!ReadU16(w)) return false;
         length = w;
     }
+    return true;
+}
+
+bool PmDBUtil::ReadCountedString(char* buffer, uint32_t& maximum) {
+    if (!buffer) return false;
+    buffer[0] = 0;
+    uint32_t length = 0;
+    if (!ReadCountedLength(length)) return false;
     if (maximum < length) {
         maximum = length;
         return false;
@@ -374,14 +380,8 @@ bool PmDBUtil::ReadTextValue(char* buffer, uint32_t& extra) {
     if (!ReadU32(code) || code != PM_TYPE_TEXT) return false;
     buffer[0] = 0;
     if (!ReadU32(extra)) return false;
-    uint8_t b = 0;
-    if (!ReadU8(b)) return false;
-    uint32_t length = b;
-    if (b == 0xFF) {
-        uint16_t w = 0;
-        if (!ReadU16(w)) return false;
-        length = w;
-    }
+    uint32_t length = 0;
+    if (!ReadCountedLength(length)) return false;
     if (length == 0) return true;
     constexpr uint32_t kKeep = PM_TEXT_VALUE_SIZE - 1;
     const uint32_t keep = length < kKeep ? length : kKeep;
@@ -429,14 +429,8 @@ bool PmDBUtil::SkipTypedValue(uint32_t* typeCode) {
         case PM_TYPE_FLAG:
             return ReadU32(word);
         case PM_TYPE_TEXT: {
-            uint8_t b = 0;
-            if (!ReadU32(word) || !ReadU8(b)) return false;
-            uint32_t length = b;
-            if (b == 0xFF) {
-                uint16_t w = 0;
-                if (!ReadU16(w)) return false;
-                length = w;
-            }
+            uint32_t length = 0;
+            if (!ReadU32(word) || !ReadCountedLength(length)) return false;
             return Skip(length);
         }
         case PM_TYPE_8BYTE:
@@ -478,6 +472,50 @@ bool PmDBUtil::WriteBlockValue(const PmBlockValue& block) {
 
 bool PmDBUtil::Write8ByteValue(const uint8_t (&value)[8]) {
     return WriteU32(PM_TYPE_8BYTE) && Write8Bytes(value);
+}
+
+bool PmDBUtil::ReadColumnValue(const PmColumnRef& column, char* text) {
+    switch (column.kind) {
+        case PmColKind::Int:
+        case PmColKind::Flag: {
+            uint32_t v = 0;
+            const bool ok = ReadIntValue(v);
+            *static_cast<int32_t*>(column.field) = static_cast<int32_t>(v);
+            return ok;
+        }
+        case PmColKind::Text: {
+            uint32_t extra = 0;
+            if (!ReadTextValue(text, extra)) return false;
+            CxCopyText(static_cast<char*>(column.field), column.width, text);
+            return true;
+        }
+        case PmColKind::Block: return ReadBlockValue(*static_cast<PmBlockValue*>(column.field));
+        case PmColKind::Eight: return Read8ByteValue(*static_cast<uint8_t(*)[8]>(column.field));
+        default:
+            // Passed over by its type code so that later rows stay in place.
+            return SkipTypedValue();
+    }
+}
+
+bool PmDBUtil::WriteColumnValue(const PmColumnRef& column) {
+    switch (column.kind) {
+        case PmColKind::Int:
+        case PmColKind::Flag: {
+            const auto value = static_cast<uint32_t>(*static_cast<const int32_t*>(column.field));
+            return column.kind == PmColKind::Int ? WriteIntValue(value) : WriteFlagValue(value);
+        }
+        case PmColKind::Text: {
+            // Cut to the field even if a caller left it unterminated.
+            char text[PM_TEXT_VALUE_SIZE];
+            CxCopyText(text, column.width, static_cast<const char*>(column.field));
+            return WriteTextValue(text, 1);
+        }
+        case PmColKind::Block:
+            return WriteBlockValue(*static_cast<const PmBlockValue*>(column.field));
+        case PmColKind::Eight:
+            return Write8ByteValue(*static_cast<const uint8_t(*)[8]>(column.field));
+        default: return true;
+    }
 }
 
 bool PmDBUtil::GetCategoryText(int32_t id, char* text, size_t size) const {

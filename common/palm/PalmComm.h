@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -49,6 +50,12 @@ struct PmColumnRef {
     void* field = nullptr;  // int32_t, char[width], PmBlockValue or 8 bytes
     size_t width = 0;       // text capacity with the terminator
 };
+
+template <size_t N>
+PmColumnRef PmTextColumn(char (&field)[N]) {
+    return {PmColKind::Text, field, N};
+}
+inline PmColumnRef PmIntColumn(int32_t& field) { return {PmColKind::Int, &field, 0}; }
 
 class PmCategory {
 public:
@@ -205,6 +212,13 @@ public:
     bool WriteBlockValue(const PmBlockValue& block);
     bool Write8ByteValue(const uint8_t (&value)[8]);
 
+    // One typed value of a record column, read into or written from where
+    // the column lives. A column without a place (None) is passed over by
+    // its type code on reading and writes nothing. text: a buffer of
+    // PM_TEXT_VALUE_SIZE bytes; a longer text keeps what its field holds.
+    bool ReadColumnValue(const PmColumnRef& column, char* text);
+    bool WriteColumnValue(const PmColumnRef& column);
+
     // The category list of the loaded file.
     PmCategoryMgr* GetCategoryMgr() const { return m_pCatMgr.get(); }
     bool GetCategoryText(int32_t id, char* text, size_t size) const;
@@ -233,6 +247,9 @@ protected:
     std::unique_ptr<PmCategoryMgr> m_pCatMgr;
 
 private:
+    // The length before counted bytes: one byte, or 0xFF and 16 bits.
+    bool ReadCountedLength(uint32_t& length);
+
     FILE* m_pFile = nullptr;
     FILE* m_pHeld = nullptr;  // the target during a safe save
     uint64_t m_nPos = 0;
@@ -241,6 +258,46 @@ private:
     char m_szTempPath[PM_FILE_NAME_SIZE + 16] = {};
     char m_szTargetPath[PM_FILE_NAME_SIZE] = {};
     bool m_bReadOnly = false;
+};
+
+// A data file whose contacts are rows of typed values behind a schema block:
+// the resource ID, where the record ID, status and placement sit in a row,
+// and a type code per column, kept for the N columns the format knows.
+template <uint32_t N>
+class PmRowFileUtil : public PmDBUtil {
+public:
+    uint32_t GetResourceId() const { return m_nResourceId; }
+    uint32_t GetFieldsPerRow() const { return m_nFieldsPerRow; }
+    uint32_t GetRecordIdPosition() const { return m_nRecordIdPos; }
+    uint32_t GetStatusPosition() const { return m_nStatusPos; }
+    uint32_t GetPlacementPosition() const { return m_nPlacementPos; }
+    uint16_t GetFieldCount() const { return m_nFieldCount; }
+    // Type codes beyond the known columns are not kept (0).
+    uint16_t GetFieldType(uint32_t index) const { return index < N ? m_nFieldTypes[index] : 0; }
+    // Whether a save can write the schema and rows as they were read.
+    bool IsSchemaWritable() const {
+        return m_nFieldsPerRow != 0 && m_nFieldsPerRow <= N && m_nFieldCount == m_nFieldsPerRow;
+    }
+
+protected:
+    // The schema of a new file of the format.
+    void ResetSchema(uint32_t statusPos, uint32_t placementPos, const uint16_t (&types)[N]) {
+        m_nResourceId = 74;
+        m_nFieldsPerRow = N;
+        m_nRecordIdPos = 0;
+        m_nStatusPos = statusPos;
+        m_nPlacementPos = placementPos;
+        m_nFieldCount = N;
+        memcpy(m_nFieldTypes, types, sizeof(m_nFieldTypes));
+    }
+
+    uint32_t m_nResourceId = 74;
+    uint32_t m_nFieldsPerRow = N;
+    uint32_t m_nRecordIdPos = 0;
+    uint32_t m_nStatusPos = 0;
+    uint32_t m_nPlacementPos = 0;
+    uint16_t m_nFieldCount = N;
+    uint16_t m_nFieldTypes[N] = {};
 };
 
 // Hexadecimal display of the reserved blocks: "%02x" separated by spaces.

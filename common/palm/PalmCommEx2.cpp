@@ -146,6 +146,18 @@ public:
         Add(name ? name : "");
         Add("]");
     }
+    // "[a], [b], ..."
+    void AddNames(const char* const* names, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (i) Add(", ");
+            AddName(names[i]);
+        }
+    }
+    // The clause that ends a statement (WHERE ...), after a space.
+    void AddTail(const char* tail) {
+        Add(" ");
+        if (tail) Add(tail);
+    }
     bool Overflow() const { return m_overflow; }
     void Reset() {
         m_len = 0;
@@ -188,24 +200,17 @@ const char* BuildSqlStatement(const char* table, const char* tail, int type,
     switch (type) {
     case SQL_SELECT:
         tb.Add("SELECT ");
-        for (int i = 0; i < count; ++i) {
-            if (i) tb.Add(", ");
-            tb.AddName(names[i]);
-        }
+        tb.AddNames(names, count);
         tb.Add(" ");
         tb.Add("FROM ");
         tb.Add(table);
-        tb.Add(" ");
-        if (tail) tb.Add(tail);
+        tb.AddTail(tail);
         break;
     case SQL_INSERT:
         tb.Add("INSERT INTO ");
         tb.Add(table);
         tb.Add(" (");
-        for (int i = 0; i < count; ++i) {
-            if (i) tb.Add(", ");
-            tb.AddName(names[i]);
-        }
+        tb.AddNames(names, count);
         if (count > 30) {
             tb.Add(", [Photo], ");
             tb.Add("[VoiceTag], ");
@@ -224,8 +229,7 @@ const char* BuildSqlStatement(const char* table, const char* tail, int type,
     case SQL_DELETE:
         tb.Add("DELETE FROM ");
         tb.Add(table);
-        tb.Add(" ");
-        if (tail) tb.Add(tail);
+        tb.AddTail(tail);
         break;
     case SQL_UPDATE:
         tb.Add("UPDATE ");
@@ -237,8 +241,7 @@ const char* BuildSqlStatement(const char* table, const char* tail, int type,
             tb.Add("=");
             AddLiteral(tb, names[i], values ? &values[i] : nullptr, PM_SQL_UPDATE_LITERAL);
         }
-        tb.Add(" ");
-        if (tail) tb.Add(tail);
+        tb.AddTail(tail);
         break;
     default:
         break;
@@ -358,6 +361,18 @@ bool PmDataAccessor::ExecuteQuery(const char*, bool) { return false; }
 
 // ---------------------------------------------------------------- PmMDBAccessor
 
+namespace {
+
+void LogQueryError(const char* statement, const PmDbError& err) {
+    if (err.hasMessage)
+        CX_LOG(0, "Database Query Error, Query String=%s, Error=%s", statement,
+               err.message.c_str());
+    else
+        CX_LOG(0, "Database Query Error, Query String=%s", statement);
+}
+
+}  // namespace
+
 PmMDBAccessor::PmMDBAccessor(int32_t kind, const char* path) : m_dm(TdmMain::Instance()) {
     OpenDatabase(kind, path);
 }
@@ -450,11 +465,7 @@ bool PmMDBAccessor::ExecuteQuery(const char* statement, bool openResult) {
     bool ok = openResult ? query->Open(err) : query->Execute(err);
     m_bLastRefused = !ok;
     if (!ok) {
-        if (err.hasMessage)
-            CX_LOG(0, "Database Query Error, Query String=%s, Error=%s", statement,
-                   err.message.c_str());
-        else
-            CX_LOG(0, "Database Query Error, Query String=%s", statement);
+        LogQueryError(statement, err);
         return false;
     }
     CX_LOG(2, "Query executed successfully.");
@@ -491,11 +502,7 @@ bool PmMDBAccessor::QueryNext(const char* statement, PmSqlValues& values, int& c
     if (!query->Next(err)) {
         if (err.hasMessage || !query->IsEof()) {
             m_bLastRefused = true;
-            if (err.hasMessage)
-                CX_LOG(0, "Database Query Error, Query String=%s, Error=%s", statement,
-                       err.message.c_str());
-            else
-                CX_LOG(0, "Database Query Error, Query String=%s", statement);
+            LogQueryError(statement, err);
         }
         return false;
     }

@@ -367,6 +367,16 @@ TEST_F(PalmAddrExTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
         EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to save Palm Desktop Contacts database."));
         EXPECT_EQ(vt_test::ReadBytes(Path()), bytes) << c.what;
     }
+    // Values of columns beyond the layout are passed over; said once per file.
+    Write(wide);
+    m_log.Clear();
+    PmAddrExUtil util(Path().c_str());
+    ASSERT_TRUE(util.IsLoaded());
+    EXPECT_TRUE(m_log.Has(kSrc, 0,
+                          "Unknown column (73) in the contacts rows, its values are skipped."));
+    EXPECT_FALSE(m_log.Has(kSrc, 0,
+                           "Unknown column (74) in the contacts rows, its values are skipped."));
+    EXPECT_EQ(m_log.Text().find("Unknown column (73)"), m_log.Text().rfind("Unknown column (73)"));
 }
 
 TEST_F(PalmAddrExTest, FailedOrRefusedSavesLeaveTheFileAsItWas) {
