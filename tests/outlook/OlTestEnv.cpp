@@ -162,33 +162,5 @@ StandInData::StandInData(const std::vector<Props>& contacts) : m_path(m_dir.File
 
 StandInData::~StandInData() { SetStandInValue(VT_OLSTANDIN_DATAFILE, L""); }
 
-LogCapture::LogCapture() {
-    CxDebugUtil& log = CxDebugUtil::Instance();
-    log.SetFolder(m_dir.Path().c_str());
-    log.SetEnabled(true);
-    log.SetLevel(3);
-}
-
-LogCapture::~LogCapture() {
-    CxDebugUtil& log = CxDebugUtil::Instance();
-    log.SetEnabled(false);
-    log.SetLevel(0);
-    log.SetFolder("./");
-}
-
-std::vector<std::string> LogCapture::Lines() const {
-    return SplitLines(vt_test::ReadText(CxDebugUtil::Instance().GetLogPath()));
-}
-
-std::vector<std::string> LogCapture::Messages() const {
-    std::vector<std::string> out;
-    for (const std::string& line : Lines()) {
-        size_t p = line.find("] - ");
-        out.push_back(p == std::string::npos ? line : line.substr(p + 4));
-    }
-    return out;
-}
-
-void LogCapture::Reset() { cxplat::RemoveFile(CxDebugUtil::Instance().GetLogPath().c_str()); }
 
 }  // namespace ol_test

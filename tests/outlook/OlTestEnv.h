@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 namespace ol_test {
@@ -64,20 +65,6 @@ private:
     std::string m_path;
 };
 
-// Points the process-wide log at a temporary folder with every level on,
-// and restores it at the end of the scope.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    // The message parts (after " - ") of every line, in order.
-    std::vector<std::string> Messages() const;
-    // Whole lines, for the level marker.
-    std::vector<std::string> Lines() const;
-    void Reset();
-
-private:
-    vt_test::TempDir m_dir;
-};
+using LogCapture = vt_test::LogCapture;
 
 }  // namespace ol_test

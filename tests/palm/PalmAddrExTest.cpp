@@ -82,8 +82,8 @@ TEST_F(PalmAddrExTest, LoadsTheKnownRows) {
           "Field (73) - 5", "Total Fields: 219", "Calculated Record Count: 3",
           "Palm Desktop Contacts records information is saved successfully.",
           "Palm Desktop Contacts information is loaded successfully."})
-        EXPECT_TRUE(m_log.Has(kSrc, 2, line)) << line;
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Record ID Position:0"));
+        EXPECT_TRUE(m_log.Has(2, kSrc, line)) << line;
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Record ID Position:0"));
 }
 
 TEST_F(PalmAddrExTest, LoadThenSaveReproducesTheFileByteForByte) {
@@ -101,7 +101,7 @@ TEST_F(PalmAddrExTest, LoadThenSaveReproducesTheFileByteForByte) {
           "Palm Desktop Contacts version information is saved successfully.",
           "Saving category [Personal]", "Palm Desktop Contacts categories are saved successfully.",
           "Total number of records: 3", "Save Palm Desktop Contacts database successfully."})
-        EXPECT_TRUE(m_log.Has(kSrc, 2, line)) << line;
+        EXPECT_TRUE(m_log.Has(2, kSrc, line)) << line;
 }
 
 TEST_F(PalmAddrExTest, NameSwapExchangesColumns13And14) {
@@ -172,7 +172,7 @@ TEST_F(PalmAddrExTest, SaveGoesToTheLoadedFileNotTheStoredName) {
     ASSERT_TRUE(util.Save());
     EXPECT_EQ(vt_test::ReadText(other), "another user's file");
     EXPECT_EQ(vt_test::ReadBytes(Path()), original);  // the stored name stays
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Saving Palm Desktop Contacts database as file: " + Path()));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Saving Palm Desktop Contacts database as file: " + Path()));
 
     // SaveAs writes its own path as the stored name.
     const std::string copy = m_dir.File("copy.dat");
@@ -194,19 +194,19 @@ TEST_F(PalmAddrExTest, MagicAndVersionChecks) {
     classicVersion.version = 0x41420100;
     Write(classicVersion);
     EXPECT_FALSE(PmAddrExUtil(Path().c_str()).IsLoaded());
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Incorrect database version:1094844672"));
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to check database version."));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Incorrect database version:1094844672"));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to check database version."));
 
     ExLayout badMagic = Sample();
     badMagic.magicText = "PalmSG Database00RW";
     Write(badMagic);
     EXPECT_FALSE(PmAddrExUtil(Path().c_str()).IsLoaded());
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Incorrect database magic code: PalmSG Database00RW"));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Incorrect database magic code: PalmSG Database00RW"));
 
     ClassicLayout classic = ClassicSample(Path());
     vt_test::WriteBytes(Path(), BuildClassic(classic));
     EXPECT_FALSE(PmAddrExUtil(Path().c_str()).IsLoaded());
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to check magic code."));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to check magic code."));
 }
 
 TEST_F(PalmAddrExTest, DamagedFilesFailWithTheirLogLine) {
@@ -282,11 +282,11 @@ TEST_F(PalmAddrExTest, DamagedFilesFailWithTheirLogLine) {
     cases.push_back({"nothing", {}, "Failed to check magic code.", 0});
     for (const Case& c : cases) {
         vt_test::WriteBytes(Path(), c.bytes);
-        m_log.Clear();
+        m_log.Reset();
         PmAddrExUtil util(Path().c_str());
         EXPECT_FALSE(util.IsLoaded()) << c.what;
-        EXPECT_TRUE(m_log.Has(kSrc, 0, c.line)) << c.what << "\n" << m_log.Text();
-        EXPECT_TRUE(m_log.Has(kSrc, 0, "Can not load Palm Desktop Contacts: " + Path())) << c.what;
+        EXPECT_TRUE(m_log.Has(0, kSrc, c.line)) << c.what << "\n" << m_log.Text();
+        EXPECT_TRUE(m_log.Has(0, kSrc, "Can not load Palm Desktop Contacts: " + Path())) << c.what;
         EXPECT_EQ(util.GetRecords()->GetCount(), c.rowsKept) << c.what;
         EXPECT_EQ(vt_test::ReadBytes(Path()), c.bytes) << c.what;
     }
@@ -358,23 +358,23 @@ TEST_F(PalmAddrExTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
     const Case cases[] = {{"75 columns", wide, 3}, {"72 fields per row, 73 types", mismatch, 3}};
     for (const Case& c : cases) {
         const auto bytes = Write(c.layout);
-        m_log.Clear();
+        m_log.Reset();
         PmAddrExUtil util(Path().c_str());
         ASSERT_TRUE(util.IsLoaded()) << c.what << m_log.Text();
         ASSERT_EQ(util.GetRecords()->GetCount(), c.rows) << c.what;
         EXPECT_STREQ(util.GetRecords()->GetAt(2)->szLastName, "M\xfcller") << c.what;
         EXPECT_FALSE(util.Save()) << c.what;
-        EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to save Palm Desktop Contacts database."));
+        EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to save Palm Desktop Contacts database."));
         EXPECT_EQ(vt_test::ReadBytes(Path()), bytes) << c.what;
     }
     // Values of columns beyond the layout are passed over; said once per file.
     Write(wide);
-    m_log.Clear();
+    m_log.Reset();
     PmAddrExUtil util(Path().c_str());
     ASSERT_TRUE(util.IsLoaded());
-    EXPECT_TRUE(m_log.Has(kSrc, 0,
+    EXPECT_TRUE(m_log.Has(0, kSrc,
                           "Unknown column (73) in the contacts rows, its values are skipped."));
-    EXPECT_FALSE(m_log.Has(kSrc, 0,
+    EXPECT_FALSE(m_log.Has(0, kSrc,
                            "Unknown column (74) in the contacts rows, its values are skipped."));
     EXPECT_EQ(m_log.Text().find("Unknown column (73)"), m_log.Text().rfind("Unknown column (73)"));
 }
@@ -387,10 +387,10 @@ TEST_F(PalmAddrExTest, FailedOrRefusedSavesLeaveTheFileAsItWas) {
     // A write that fails after most of the file was written.
     PmAddrExRecord* last = util.GetRecords()->GetAt(2);
     last->blocks[2].data.clear();  // announces 6 bytes it does not have
-    m_log.Clear();
+    m_log.Reset();
     EXPECT_FALSE(util.Save());
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to save Contacts records."));
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to save Palm Desktop Contacts database."));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to save Contacts records."));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to save Palm Desktop Contacts database."));
     EXPECT_EQ(vt_test::ReadBytes(Path()), original);
     EXPECT_FALSE(vt_test::Exists(Path() + ".vtnew"));
     last->blocks[2].data = {9, 8, 7, 6, 5, 4};
@@ -398,9 +398,9 @@ TEST_F(PalmAddrExTest, FailedOrRefusedSavesLeaveTheFileAsItWas) {
     // While another program holds the file: neither loaded nor saved.
     FILE* holder = cxplat::OpenExclusive(Path().c_str(), "r+b");
     ASSERT_NE(holder, nullptr);
-    m_log.Clear();
+    m_log.Reset();
     EXPECT_FALSE(util.Save());
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to open file: " + Path()));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to open file: " + Path()));
     PmAddrExUtil blocked(Path().c_str());
     EXPECT_FALSE(blocked.IsLoaded());
     fclose(holder);
@@ -431,10 +431,10 @@ TEST_F(PalmAddrExTest, LoadByUserUsesTheUserFolder) {
     PmAddrExUtil util;
     EXPECT_TRUE(util.LoadByUser(5));
     EXPECT_EQ(util.GetRecords()->GetCount(), 3u);
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Start loading Palm Desktop Contacts by user ID: 5"));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Get user file successfully, try loading file:" + path));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Start loading Palm Desktop Contacts by user ID: 5"));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Get user file successfully, try loading file:" + path));
     EXPECT_FALSE(util.LoadByUser(6));
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to get user database path by user ID."));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to get user database path by user ID."));
     PmSetUserFolderFinder(nullptr);
 }
 

@@ -57,14 +57,14 @@ TEST_F(PalmAddrTest, LoadsTheKnownRows) {
     EXPECT_STREQ(recs->GetAt(2)->szCategory, "Unfiled");
     EXPECT_STREQ(recs->GetAt(2)->szLastName, "M\xfcller");
 
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Loading Palm Desktop Address Book:" + Path()));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Read Palm Desktop address book database file name: " + Path()));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Based on calculation, there are 3 records in total."));
-    EXPECT_TRUE(m_log.Has(kSrc, 2,
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Loading Palm Desktop Address Book:" + Path()));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Read Palm Desktop address book database file name: " + Path()));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Based on calculation, there are 3 records in total."));
+    EXPECT_TRUE(m_log.Has(2, kSrc,
                           "Palm Desktop address book database is loaded successfully. 3 "
                           "record(s) are loaded in total."));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Palm Desktop address book category information was loaded successfully."));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Palm Desktop address book was loaded successfully."));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Palm Desktop address book category information was loaded successfully."));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Palm Desktop address book was loaded successfully."));
 }
 
 TEST_F(PalmAddrTest, LoadThenSaveReproducesTheFileByteForByte) {
@@ -77,11 +77,11 @@ TEST_F(PalmAddrTest, LoadThenSaveReproducesTheFileByteForByte) {
         EXPECT_EQ(vt_test::ReadBytes(Path()), original) << swap;
         EXPECT_FALSE(vt_test::Exists(Path() + ".vtnew"));
     }
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Save Palm Desktop address book database as file: " + Path()));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "There are 3 address book in total"));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Skip the \"unfiled\" category."));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Category not found by index, skip this one."));
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Palm Desktop address book database saved successfully."));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Save Palm Desktop address book database as file: " + Path()));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "There are 3 address book in total"));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Skip the \"unfiled\" category."));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Category not found by index, skip this one."));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Palm Desktop address book database saved successfully."));
 }
 
 TEST_F(PalmAddrTest, SaveChangesOnlyWhatTheFormatRebuilds) {
@@ -106,7 +106,7 @@ TEST_F(PalmAddrTest, SaveChangesOnlyWhatTheFormatRebuilds) {
     expect.labels = "One\nTwo\nThree\nFour\n";
     PmAddrUtil util(Path().c_str());
     ASSERT_TRUE(util.IsLoaded());
-    EXPECT_TRUE(m_log.Has(kSrc, 2,
+    EXPECT_TRUE(m_log.Has(2, kSrc,
                           "For Palm Desktop ealier than v4.1.2, the max custom label is 4. Break now."));
     ASSERT_TRUE(util.SaveAs(Path().c_str()));
     EXPECT_EQ(vt_test::ReadBytes(Path()), BuildClassic(expect));
@@ -260,16 +260,16 @@ TEST_F(PalmAddrTest, DamagedFilesFailWithTheirLogLine) {
     }
     for (const Case& c : cases) {
         vt_test::WriteBytes(Path(), c.bytes);
-        m_log.Clear();
+        m_log.Reset();
         PmAddrUtil util(Path().c_str());
         EXPECT_FALSE(util.IsLoaded()) << c.what;
-        EXPECT_TRUE(m_log.Has(kSrc, 0, c.line)) << c.what << "\n" << m_log.Text();
-        EXPECT_TRUE(m_log.Has(kSrc, 0, "Can not load Palm Desktop Contacts: " + Path())) << c.what;
+        EXPECT_TRUE(m_log.Has(0, kSrc, c.line)) << c.what << "\n" << m_log.Text();
+        EXPECT_TRUE(m_log.Has(0, kSrc, "Can not load Palm Desktop Contacts: " + Path())) << c.what;
         EXPECT_EQ(util.GetRecords()->GetCount(), c.rowsKept) << c.what;
         EXPECT_EQ(vt_test::ReadBytes(Path()), c.bytes) << c.what;
     }
     EXPECT_FALSE(PmAddrUtil(m_dir.File("missing.dat").c_str()).IsLoaded());
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to open Palm Desktop address book file: " + m_dir.File("missing.dat")));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to open Palm Desktop address book file: " + m_dir.File("missing.dat")));
 }
 
 TEST_F(PalmAddrTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
@@ -306,7 +306,7 @@ TEST_F(PalmAddrTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
     };
     for (const Case& c : cases) {
         const auto bytes = Write(c.layout);
-        m_log.Clear();
+        m_log.Reset();
         PmAddrUtil util(Path().c_str());
         ASSERT_EQ(util.IsLoaded(), c.loads) << c.what;
         EXPECT_EQ(util.GetRecords()->GetCount(), c.rows) << c.what;
@@ -319,10 +319,10 @@ TEST_F(PalmAddrTest, SchemaOutsideTheLayoutLoadsButIsNotSaved) {
         EXPECT_EQ(vt_test::ReadBytes(Path()), bytes) << c.what;
     }
     Write(wide);
-    m_log.Clear();
+    m_log.Reset();
     PmAddrUtil util(Path().c_str());
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Unknown field ID read (ID=30), ignore it."));
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Unknown field ID read (ID=31), ignore it."));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Unknown field ID read (ID=30), ignore it."));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Unknown field ID read (ID=31), ignore it."));
 }
 
 TEST_F(PalmAddrTest, SavesAreSafe) {
@@ -333,9 +333,9 @@ TEST_F(PalmAddrTest, SavesAreSafe) {
     // Another holder: the save is refused and changes nothing.
     FILE* holder = cxplat::OpenExclusive(Path().c_str(), "rb");
     ASSERT_NE(holder, nullptr);
-    m_log.Clear();
+    m_log.Reset();
     EXPECT_FALSE(util.SaveAs(Path().c_str()));
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to open Palm Desktop address book database file."));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to open Palm Desktop address book database file."));
     fclose(holder);
     EXPECT_EQ(vt_test::ReadBytes(Path()), original);
 
@@ -381,9 +381,9 @@ TEST_F(PalmAddrTest, LoadByUserUsesTheUserFolder) {
     PmAddrUtil util;
     EXPECT_TRUE(util.LoadByUser(42));
     EXPECT_EQ(util.GetRecords()->GetCount(), 3u);
-    EXPECT_TRUE(m_log.Has(kSrc, 2, "Loading Palm Desktop address book file by user: User(42) - File(" + path + ")"));
+    EXPECT_TRUE(m_log.Has(2, kSrc, "Loading Palm Desktop address book file by user: User(42) - File(" + path + ")"));
     EXPECT_FALSE(util.LoadByUser(7));
-    EXPECT_TRUE(m_log.Has(kSrc, 0, "Failed to get Palm Desktop data path by user, User ID=7"));
+    EXPECT_TRUE(m_log.Has(0, kSrc, "Failed to get Palm Desktop data path by user, User ID=7"));
     PmSetUserFolderFinder(nullptr);
     EXPECT_FALSE(util.LoadByUser(42));
 }

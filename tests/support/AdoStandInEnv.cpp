@@ -1,5 +1,6 @@
-// Test environment: on Windows the database provider is the project's
-// stand-in, registered in the test prefix before any test runs.
+// Test environment of the programs that reach the 6.x database: on Windows
+// the database provider is the project's stand-in, registered in the test
+// prefix before any test runs (compiled into each such program).
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -7,6 +8,8 @@
 #include <objbase.h>
 
 #include <string>
+
+#include "common/misc/WinUtil.h"
 
 namespace {
 
@@ -18,7 +21,7 @@ public:
         char exe[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, exe, MAX_PATH);
         std::string dll = exe;
-        dll = dll.substr(0, dll.find_last_of("\\/") + 1) + "vt_ado_standin.dll";
+        dll = dll.substr(0, dll.find_last_of("\\/") + 1) + VT_ADO_STANDIN_DLL;
         HMODULE mod = LoadLibraryA(dll.c_str());
         ASSERT_NE(mod, nullptr) << "cannot load " << dll;
         using RegisterFn = HRESULT(__stdcall*)();
