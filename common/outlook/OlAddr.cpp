@@ -3,6 +3,7 @@
 #include "common/outlook/OlAddr.h"
 
 #include <cstring>
+#include <map>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -462,32 +463,62 @@ bool OlAddrUtil::ReadItem(CDispCmd* item, OlContactBuf* buf) {
     return true;
 }
 
-bool OlAddrUtil::WriteItem(CDispCmd* item, const OlContactBuf* buf, const OlContactBuf* baseline) {
+namespace {
+
+bool StartsWith(const wchar_t* s, const wchar_t* head) { return wcsncmp(s, head, wcslen(head)) == 0; }
+
+bool EndsWith(const wchar_t* s, const wchar_t* tail) {
+    const size_t n = wcslen(s), t = wcslen(tail);
+    return n >= t && wcscmp(s + n - t, tail) == 0;
+}
+
+bool IsEmailAddress(const wchar_t* name) { return StartsWith(name, L"Email") && EndsWith(name, L"Address"); }
+
+bool IsAddressCompanion(const wchar_t* name) {
+    return StartsWith(name, L"Email") && (EndsWith(name, L"AddressType") || EndsWith(name, L"DisplayName"));
+}
+
+bool SlotEqual(const OlPropInfo& p, const char* a, const char* b) {
+    if (p.m_nType == OL_PROP_TEXT) return strcmp(a, b) == 0;
+    return memcmp(a, b, p.m_nType == OL_PROP_LONG ? sizeof(int32_t) : sizeof(double)) == 0;
+}
+
+}  // namespace
+
+bool OlAddrUtil::WriteItem(CDispCmd* item, OlContactBuf* buf, const OlContactBuf* baseline) {
     if (!item || !buf) return false;
+    // Outlook fills an e-mail address's type and display name in anew when
+    // the address is put: after a changed address they go back as last read.
+    bool addressPut = false;
     for (const OlPropInfo& p : g_OlPropInfo) {
         if (p.m_bReadOnly) continue;
-        const char* slot = SlotAt(buf, p.m_nOffset);
+        char* slot = SlotAt(buf, p.m_nOffset);
         const char* base = baseline ? SlotAt(baseline, p.m_nOffset) : nullptr;
-        switch (p.m_nType) {
-        case OL_PROP_TEXT:
-            if (base && strcmp(slot, base) == 0) break;
-            item->PutText(p.m_pszName, slot);
-            break;
-        case OL_PROP_LONG: {
-            int32_t v;
-            memcpy(&v, slot, sizeof v);
-            if (base && memcmp(slot, base, sizeof v) == 0) break;
-            item->PutLong(p.m_pszName, v);
-            break;
+        const bool companion = IsAddressCompanion(p.m_pszName);
+        const bool send = !base || !SlotEqual(p, slot, base) || (companion && addressPut);
+        HRESULT hr = S_OK;
+        if (send) {
+            switch (p.m_nType) {
+            case OL_PROP_TEXT:
+                hr = item->PutText(p.m_pszName, slot);
+                break;
+            case OL_PROP_LONG: {
+                int32_t v;
+                memcpy(&v, slot, sizeof v);
+                hr = item->PutLong(p.m_pszName, v);
+                break;
+            }
+            case OL_PROP_DATE: {
+                double v;
+                memcpy(&v, slot, sizeof v);
+                hr = item->PutDate(p.m_pszName, v);
+                break;
+            }
+            }
+            // A value Outlook refused is not what it holds: keep what it had.
+            if (FAILED(hr) && base) memcpy(slot, base, p.m_nSize);
         }
-        case OL_PROP_DATE: {
-            double v;
-            memcpy(&v, slot, sizeof v);
-            if (base && memcmp(slot, base, sizeof v) == 0) break;
-            item->PutDate(p.m_pszName, v);
-            break;
-        }
-        }
+        if (!companion) addressPut = send && SUCCEEDED(hr) && IsEmailAddress(p.m_pszName);
     }
     // A refused save leaves Outlook without the change: report it, so the
     // run does not count it as written.
@@ -499,6 +530,24 @@ bool OlAddrUtil::WriteItem(CDispCmd* item, const OlContactBuf* buf, const OlCont
     return true;
 }
 
+namespace {
+
+// Outlook says "no date" with 1 January 4501; the common record says it with 0.
+constexpr double kOutlookNoDate = 949998.0;
+// The dates Outlook takes: 1 January 100 to 31 December 9999.
+constexpr double kFirstOutlookDate = -657434.0;
+constexpr double kLastOutlookDate = 2958465.99999;
+
+double DateFromOutlook(double d) { return d >= kOutlookNoDate ? 0.0 : d; }
+
+// A date Outlook cannot hold (a Palm Desktop contact without a birthday
+// comes as a day far before year 100) is not sent.
+double DateForOutlook(double d) {
+    return (d < kFirstOutlookDate || d > kLastOutlookDate) ? 0.0 : d;
+}
+
+}  // namespace
+
 void OlAddrUtil::ItemToContact(OlContactBuf* buf, CommAddr* rec) {
     if (!buf || !rec) return;
     for (const OlFieldMap& m : kTextMap) {
@@ -506,8 +555,8 @@ void OlAddrUtil::ItemToContact(OlContactBuf* buf, CommAddr* rec) {
         char* field = GetTextSlot(*rec, m.m_nFieldId, &size);
         if (field) CxCopyText(field, size, SlotAt(buf, m.m_nOffset));
     }
-    rec->m_dtAnniversary = buf->m_dtAnniversary;
-    rec->m_dtBirthday = buf->m_dtBirthday;
+    rec->m_dtAnniversary = DateFromOutlook(buf->m_dtAnniversary);
+    rec->m_dtBirthday = DateFromOutlook(buf->m_dtBirthday);
     for (int i = 1; i <= 9; ++i) {
         if (!MapUsable(m_nCustomMap[i])) continue;
         size_t size = 0;
@@ -528,8 +577,8 @@ void OlAddrUtil::ContactToItem(const CommAddr* rec, OlContactBuf* buf) {
         const char* field = GetTextSlot(*rec, m.m_nFieldId, &size);
         if (field) CxCopyText(SlotAt(buf, m.m_nOffset), m.m_nSize, field);
     }
-    buf->m_dtAnniversary = rec->m_dtAnniversary;
-    buf->m_dtBirthday = rec->m_dtBirthday;
+    buf->m_dtAnniversary = DateForOutlook(rec->m_dtAnniversary);
+    buf->m_dtBirthday = DateForOutlook(rec->m_dtBirthday);
     for (int i = 1; i <= 9; ++i) {
         if (!MapUsable(m_nCustomMap[i])) continue;
         size_t size = 0;
@@ -539,6 +588,51 @@ void OlAddrUtil::ContactToItem(const CommAddr* rec, OlContactBuf* buf) {
     // The plain mapping of these two wins over any custom field.
     CxCopyText(buf->m_szBody, rec->m_szNote);
     CxCopyText(buf->m_szCategories, rec->m_szCategory);
+}
+
+// A value the record holds just as it was read from the item (a long one
+// cut to its common field, a date Outlook keeps as "none") goes back as
+// the item has it, so an update changes only what the record changed.
+void OlAddrUtil::KeepUnchanged(const CommAddr* rec, OlContactBuf* buf, const OlContactBuf* last) {
+    if (!rec || !buf || !last) return;
+    std::unique_ptr<OlContactBuf> copy = NewBuffer();
+    std::unique_ptr<CommAddr> readBack(new (std::nothrow) CommAddr());
+    if (!copy || !readBack) return;
+    memcpy(copy.get(), last, sizeof(OlContactBuf));
+    ItemToContact(copy.get(), readBack.get());
+
+    struct Slot {
+        size_t size;
+        bool changed;
+    };
+    std::map<size_t, Slot> slots;  // by offset: every source that fills it
+    auto note = [&](const char* slot, size_t size, bool changed) {
+        if (!slot) return;
+        const size_t offset = static_cast<size_t>(slot - reinterpret_cast<const char*>(buf));
+        Slot& s = slots.emplace(offset, Slot{size, false}).first->second;
+        s.changed = s.changed || changed;
+    };
+    for (const OlFieldMap& m : kTextMap) {
+        const char* now = GetTextSlot(*rec, m.m_nFieldId, nullptr);
+        const char* then = GetTextSlot(*readBack, m.m_nFieldId, nullptr);
+        if (now && then) note(SlotAt(buf, m.m_nOffset), m.m_nSize, strcmp(now, then) != 0);
+    }
+    note(reinterpret_cast<const char*>(&buf->m_dtAnniversary), sizeof(double),
+         memcmp(&rec->m_dtAnniversary, &readBack->m_dtAnniversary, sizeof(double)) != 0);
+    note(reinterpret_cast<const char*>(&buf->m_dtBirthday), sizeof(double),
+         memcmp(&rec->m_dtBirthday, &readBack->m_dtBirthday, sizeof(double)) != 0);
+    for (int i = 1; i <= 9; ++i) {
+        if (!MapUsable(m_nCustomMap[i])) continue;
+        size_t size = 0;
+        const char* slot = GetTargetSlot(buf, m_nCustomMap[i], &size);
+        note(slot, size, strcmp(rec->m_szCustom[i - 1], readBack->m_szCustom[i - 1]) != 0);
+    }
+    note(buf->m_szBody, sizeof(buf->m_szBody), strcmp(rec->m_szNote, readBack->m_szNote) != 0);
+    note(buf->m_szCategories, sizeof(buf->m_szCategories),
+         strcmp(rec->m_szCategory, readBack->m_szCategory) != 0);
+    for (const auto& [offset, slot] : slots)
+        if (!slot.changed)
+            memcpy(reinterpret_cast<char*>(buf) + offset, reinterpret_cast<const char*>(last) + offset, slot.size);
 }
 
 bool OlAddrUtil::GetItems(IDispatch** items) {
@@ -613,6 +707,7 @@ bool OlAddrUtil::UpdateContact(const CommAddr* rec, int32_t position) {
         if (last) memcpy(last.get(), buf.get(), sizeof(OlContactBuf));
     }
     ContactToItem(rec, buf.get());
+    if (last) KeepUnchanged(rec, buf.get(), last.get());
     bool ok = WriteItem(&item, buf.get(), last.get());
     // The stored buffer now says what the item holds, so a later update
     // compares against what was written rather than what was first read.

@@ -158,10 +158,13 @@ protected:
     // refused. With a baseline (the buffer last read from this item) only
     // properties whose value differs from it are put: text read from Outlook went through the ANSI code page, and
     // writing it back unchanged would replace characters outside it.
-    bool WriteItem(CDispCmd* item, const OlContactBuf* buf,
-                   const OlContactBuf* baseline = nullptr);
+    // A put Outlook refuses leaves that value in buf as the baseline has it.
+    bool WriteItem(CDispCmd* item, OlContactBuf* buf, const OlContactBuf* baseline = nullptr);
     void ItemToContact(OlContactBuf* buf, CommAddr* rec);
     void ContactToItem(const CommAddr* rec, OlContactBuf* buf);
+    // After ContactToItem on an update: every slot whose sources in rec
+    // still hold what was read from last gets last's value back.
+    void KeepUnchanged(const CommAddr* rec, OlContactBuf* buf, const OlContactBuf* last);
     // The slot of a custom target entry and its size; null for none. The
     // date text entries give a scratch slot filled with the date's text.
     char* GetTargetSlot(OlContactBuf* buf, int32_t index, size_t* size);

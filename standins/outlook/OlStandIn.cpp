@@ -468,8 +468,10 @@ protected:
             VARIANT v;
             VariantInit(&v);
             if (FAILED(VariantChangeType(&v, &dp->rgvarg[0], 0, want))) return DISP_E_TYPEMISMATCH;
-            if (def.type == kText)
+            if (def.type == kText) {
                 m_Work.text[p].assign(v.bstrVal ? v.bstrVal : L"", SysStringLen(v.bstrVal));
+                SetAddressCompanions(def.name, m_Work.text[p]);
+            }
             else if (def.type == kLong)
                 m_Work.number[p] = v.lVal;
             else
@@ -502,6 +504,17 @@ protected:
     }
 
 private:
+    // As Outlook does, putting an e-mail address fills in its type and
+    // display name anew.
+    void SetAddressCompanions(const wchar_t* name, const std::wstring& address) {
+        for (const wchar_t* n : {L"Email1Address", L"Email2Address", L"Email3Address"}) {
+            if (NameCompare(name, n) != 0) continue;
+            const std::wstring base(n, wcslen(n) - wcslen(L"Address"));
+            m_Work.text[FindProp((base + L"AddressType").c_str())] = L"SMTP";
+            m_Work.text[FindProp((base + L"DisplayName").c_str())] = address;
+        }
+    }
+
     std::shared_ptr<Store> m_pStore;
     std::shared_ptr<Contact> m_pContact;
     Contact m_Work;

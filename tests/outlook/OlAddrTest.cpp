@@ -603,6 +603,100 @@ TEST_F(PutFixture, UpdateAddressesItemNumberPositionPlusOne) {
     EXPECT_EQ(items[1].count("Hobby"), 0u);
 }
 
+int32_t TargetIndex(const char* name) {
+    for (int32_t i = 0; i < OlAddrUtil::kTargetCount; ++i)
+        if (const char* n = OlAddrUtil::GetTargetName(i); n && strcmp(n, name) == 0) return i;
+    return -1;
+}
+
+// An update writes what the record changed; what it holds only as read
+// (long values cut to their common field, Outlook's "no date") stays whole.
+TEST(OlAddrUpdate, LongValuesAndDatesTheRecordDidNotChangeStayWhole) {
+    const std::string longLast(40, 'L'), longHobby(100, 'h'), longPage(200, 'w');
+    Props p = PersonProps("Ann", longLast, "ann@x");
+    p["Hobby"] = longHobby;
+    p["WebPage"] = longPage;
+    p["Birthday"] = "949998";  // how Outlook says "none"
+    p["BusinessTelephoneNumber"] = "555-0100";
+    StandInData data({p});
+    int32_t map[OlAddrUtil::kMapSize] = {0, TargetIndex("WebPage")};
+    ASSERT_GT(map[1], 0);
+    {
+        OlAddrUtil util;
+        util.SetCustomMap(map);
+        ASSERT_TRUE(util.Load());
+        CommAddr rec = *util.GetStore()->GetAt(0);
+        EXPECT_EQ(Field(rec, FID_LAST_NAME), longLast.substr(0, 31));
+        EXPECT_EQ(rec.m_dtBirthday, 0.0);  // no date, not year 4501
+        rec.m_Native.Clear();
+        SetFieldText(rec, FID_WORK_PHONE, "555-0199");
+        ASSERT_TRUE(util.PutContact(&rec));
+    }
+    const Props after = data.Read().at(0);
+    EXPECT_EQ(after.at("BusinessTelephoneNumber"), "555-0199");
+    EXPECT_EQ(after.at("LastName"), longLast);
+    EXPECT_EQ(after.at("Hobby"), longHobby);
+    EXPECT_EQ(after.at("WebPage"), longPage);
+    EXPECT_EQ(std::stod(after.at("Birthday")), 949998.0);
+}
+
+TEST(OlAddrUpdate, ChangedValuesAreWrittenEvenWhenTheOldOneWasCut) {
+    Props p = PersonProps("Ann", std::string(40, 'L'), "ann@x");
+    p["Hobby"] = std::string(100, 'h');
+    StandInData data({p});
+    {
+        OlAddrUtil util;
+        ASSERT_TRUE(util.Load());
+        CommAddr rec = *util.GetStore()->GetAt(0);
+        rec.m_Native.Clear();
+        SetFieldText(rec, FID_HOBBY, "chess");
+        ASSERT_TRUE(util.UpdateContact(&rec, 0));  // the hobby is not compared
+    }
+    EXPECT_EQ(data.Read().at(0).at("Hobby"), "chess");
+}
+
+TEST(OlAddrUpdate, AValueOutlookRefusedIsNotTakenAsWritten) {
+    StandInData data{ThreeContacts()};
+    ScopedSetting fail(VT_OLSTANDIN_FAILNAME, L"Hobby");
+    OlAddrUtil util;
+    ASSERT_TRUE(util.Load());
+    CommAddr rec = *util.GetStore()->GetAt(0);
+    rec.m_Native.Clear();
+    SetFieldText(rec, FID_HOBBY, "chess");
+    SetFieldText(rec, FID_WORK_PHONE, "555-0177");
+    ASSERT_TRUE(util.UpdateContact(&rec, 0));  // the item is saved with the rest
+    const OlContactBuf* held = Buffer(*util.GetStore()->GetAt(0));
+    ASSERT_NE(held, nullptr);
+    EXPECT_STREQ(held->m_szHobby, "");  // so the next update puts it again
+    EXPECT_STREQ(held->m_szBusinessTelephoneNumber, "555-0177");
+}
+
+TEST(OlAddrWriteDates, DatesOutlookCannotHoldAreNotSent) {
+    StandInData data;
+    CommAddr rec = Person("Di", "Ho", "di@x");
+    rec.m_dtBirthday = -129080608.0;  // a Palm Desktop contact without a birthday
+    rec.m_dtAnniversary = OleDate(2001, 2, 3);
+    {
+        OlAddrUtil util;
+        ASSERT_TRUE(util.PutContact(&rec));
+    }
+    const Props it = data.Read().at(0);
+    EXPECT_EQ(it.count("Birthday") ? std::stod(it.at("Birthday")) : 0.0, 0.0);
+    EXPECT_EQ(std::stod(it.at("Anniversary")), OleDate(2001, 2, 3));
+}
+
+TEST_F(PutFixture, ChangedAddressKeepsItsDisplayNameAsLastRead) {
+    // Putting an address makes Outlook fill in its display name anew.
+    CommAddr rec = *util->GetStore()->GetAt(0);
+    rec.m_Native.Clear();
+    SetFieldText(rec, FID_EMAIL, "ann@new");
+    ASSERT_TRUE(util->UpdateContact(&rec, 0));  // a new address is a new key
+    auto items = Close();
+    EXPECT_EQ(items[0]["Email1Address"], "ann@new");
+    EXPECT_EQ(items[0]["Email1DisplayName"], "Ann (work)");
+    EXPECT_EQ(items[0]["Email1AddressType"], "SMTP");
+}
+
 TEST_F(PutFixture, FailedUpdateLeavesTheStoreAsItWas) {
     // A record the store holds but Outlook no longer has: its item number
     // is past the end of the folder.
