@@ -24,17 +24,7 @@ public:
         return m_Util.PutMatched(&rec, match, pos);
     }
 
-    bool AddContact(const CommAddr& rec) override {
-        CommAddr copy = rec;
-        if (!m_Util.AddContact(&copy)) return false;
-        CommAddrMgr* store = m_Util.GetStore();
-        if (!store || !store->AddCopy(&copy)) {
-            CX_LOG(0, "The new Outlook contact could not be kept in the list: %s %s",
-                   rec.m_szFirstName, rec.m_szLastName);
-            return true;  // Outlook has it; the next load lists it
-        }
-        return true;
-    }
+    bool AddContact(const CommAddr& rec) override { return m_Util.AddAndList(&rec); }
 
     bool UpdateContact(const CommAddr& rec, uint32_t pos) override {
         if (!m_Util.UpdateContact(&rec, static_cast<int32_t>(pos))) return false;

@@ -320,6 +320,7 @@ void OlAddrUtil::Term() {
 
 void OlAddrUtil::Clear() {
     if (m_pStore) m_pStore->Clear();
+    m_bOutOfStep = false;
 }
 
 bool OlAddrUtil::Start() {
@@ -676,6 +677,10 @@ bool OlAddrUtil::AddContact(CommAddr* rec) {
 
 bool OlAddrUtil::UpdateContact(const CommAddr* rec, int32_t position) {
     if (!rec || position < 0 || !m_pFolder) return false;
+    if (m_bOutOfStep) {
+        CX_LOG(0, "The Outlook contact list is out of step with the folder; no update before a reload.");
+        return false;
+    }
     IDispatch* pItems = nullptr;
     if (!GetItems(&pItems)) return false;
     CDispCmd items(pItems);
@@ -736,15 +741,23 @@ bool OlAddrUtil::PutMatched(const CommAddr* rec, int match, uint32_t index) {
         }
         return true;
     }
-    if (match == MATCH_NEW) {
-        std::unique_ptr<CommAddr> copy(new (std::nothrow) CommAddr(*rec));
-        if (!copy) return false;
-        copy->m_Native.Clear();
-        if (!AddContact(copy.get())) return false;
-        m_pStore->AddCopy(copy.get());
-        return true;
-    }
+    if (match == MATCH_NEW) return AddAndList(rec);
     return false;  // an equal record is there already, or no record
+}
+
+bool OlAddrUtil::AddAndList(const CommAddr* rec) {
+    if (!rec || !m_pStore) return false;
+    std::unique_ptr<CommAddr> copy(new (std::nothrow) CommAddr(*rec));
+    if (!copy) return false;
+    copy->m_Native.Clear();
+    if (!AddContact(copy.get())) return false;
+    if (!m_pStore->AddCopy(copy.get())) {
+        // Positions would no longer be item numbers: no update until a reload.
+        m_bOutOfStep = true;
+        CX_LOG(0, "The new Outlook contact could not be kept in the list: %s %s", rec->m_szFirstName,
+               rec->m_szLastName);
+    }
+    return true;  // Outlook has it
 }
 
 #endif  // _WIN32

@@ -143,6 +143,9 @@ public:
     // PutContact with the store's FindMatch answer already at hand (match
     // and index exactly as FindMatch gives them for rec).
     bool PutMatched(const CommAddr* rec, int match, uint32_t index);
+    // A new item from a copy of rec, listed in the store; true when Outlook
+    // has it (if the store cannot take it, updates wait for a reload).
+    bool AddAndList(const CommAddr* rec);
     // A new item from rec; rec gets the written buffer as its native block.
     bool AddContact(CommAddr* rec);
     // Rewrites the item at store position `position` (item number + 1).
@@ -176,6 +179,7 @@ private:
     std::unique_ptr<CommAddrMgr> m_pStore;
     std::unique_ptr<CDispCmd> m_pFolder;
     int32_t m_nCustomMap[kMapSize] = {};
+    bool m_bOutOfStep = false;  // an added item is missing from the store
     char m_szDateText[64] = {};
 };
 
