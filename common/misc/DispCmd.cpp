@@ -147,8 +147,10 @@ HRESULT CDispCmd::PutText(LPCOLESTR name, const char* text) {
     // inside the buffer with room for its terminator.
     const int len = static_cast<int>(strnlen(text, kPutTextUnits - 1));
     std::vector<char16_t> wide(static_cast<size_t>(len) + 1, 0);
-    int n = cxplat::AnsiToUtf16(text, len, wide.data(), len);
-    if (n < 0) n = 0;
+    const int n = cxplat::AnsiToUtf16(text, len, wide.data(), len);
+    // A text that cannot be converted would go as an empty one and clear
+    // the property: send nothing instead.
+    if (n <= 0) return E_INVALIDARG;
     wide[static_cast<size_t>(n)] = 0;
     VARIANT v;
     VariantInit(&v);
