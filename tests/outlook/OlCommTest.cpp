@@ -376,17 +376,22 @@ TEST(OlSession, ServerThatCannotBeLoaded) {
 
 TEST(OlSession, NoNameSpace) {
     StandInData data;
-    ScopedSetting fail(VT_OLSTANDIN_FAILNAME, L"GetNameSpace");
-    LogCapture log;
-    Session s;
-    EXPECT_FALSE(s.IsStarted());
-    EXPECT_FALSE(OlBaseUtil::IsSessionOpen());
-    EXPECT_EQ(OlBaseUtil::GetUserCount(), 0);
-    auto messages = log.Messages();
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), "Failed to call Outlook.Application GetNameSpace method, hr=0x80004005");
-    EXPECT_THAT(log.Lines().back(), HasSubstr("[!!!]"));
-    // the failed attempt let go of the application: the next one starts afresh
+    {
+        ScopedSetting fail(VT_OLSTANDIN_FAILNAME, L"GetNameSpace");
+        LogCapture log;
+        Session s;
+        EXPECT_FALSE(s.IsStarted());
+        EXPECT_FALSE(OlBaseUtil::IsSessionOpen());
+        EXPECT_EQ(OlBaseUtil::GetUserCount(), 0);
+        auto messages = log.Messages();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages.back(), "Failed to call Outlook.Application GetNameSpace method, hr=0x80004005");
+        EXPECT_THAT(log.Lines().back(), HasSubstr("[!!!]"));
+    }
+    // The failed attempt let go of the application: the next one starts afresh.
+    Session again;
+    EXPECT_TRUE(again.IsStarted());
+    EXPECT_TRUE(OlBaseUtil::IsSessionOpen());
 }
 
 }  // namespace
