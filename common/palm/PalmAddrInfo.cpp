@@ -1,8 +1,11 @@
 #include "common/palm/PalmAddrInfo.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxText.h"
@@ -161,6 +164,25 @@ int32_t StatusOf(const PmAddrInfoRecord& r) {
     if (r.m_pAddrEx) return r.m_pAddrEx->nStatus;
     if (r.m_pAddrEx2) return r.m_pAddrEx2->m_nStatus;
     return 0;
+}
+
+// A Record ID no row of the store holds: one above the highest (the store
+// keeps every row the load read, offered or not, and every row added since);
+// the lowest free positive one when the highest is the largest there is.
+int32_t NextEx2RecordId(PmAddrEx2DataMgr& store) {
+    std::vector<int32_t> ids;
+    int32_t highest = 0;
+    for (const PmAddrEx2Record* r = store.GetFirst(); r; r = store.GetNext()) {
+        ids.push_back(r->m_nRecordID);
+        if (r->m_nRecordID > highest) highest = r->m_nRecordID;
+    }
+    if (highest < INT32_MAX) return highest + 1;
+    std::sort(ids.begin(), ids.end());
+    int32_t next = 1;
+    for (int32_t id : ids)
+        if (id == next) ++next;
+        else if (id > next) break;
+    return next;
 }
 
 constexpr int32_t kStatusAdded = 1;
@@ -682,7 +704,9 @@ bool PmAddrInfo::AddContact(const CommAddr* rec) {
         PmAddrEx2Record& x = *info->m_pAddrEx2;
         x.m_nStatus |= kStatusAdded;
         x.m_nPlacement = kPlacementNew;
-        x.m_nRecordID = 0;
+        // The write finds its row by Record ID and names: a shared ID would
+        // turn a second contact with the same names into an update.
+        x.m_nRecordID = NextEx2RecordId(*m_pEx2->GetRecords());
         // A record the database refuses is not presented as stored.
         if (!m_pEx2->WriteRecord(&x)) {
             CX_LOG(0, "Failed to add the contact to the Palm Desktop Contacts database: %s %s",
