@@ -15,19 +15,25 @@ namespace {
 
 // A Palm text field receives a common value only when that value is not
 // empty; a value too long for the field is cut, and the cut is logged so a
-// user who enables the log can see what did not fit.
-void PutText(char* dst, size_t width, const char* src, const char* field) {
+// user who enables the log can see what did not fit. srcWidth is the common
+// field's size: a value that fills it and is the start of a longer Palm value
+// is the cut the load made, so the Palm value stays whole.
+void PutText(char* dst, size_t width, const char* src, size_t srcWidth, const char* field) {
     if (!src || !src[0] || width == 0) return;
     const size_t len = strlen(src);
+    if (len + 1 == srcWidth && strnlen(dst, width) > len && memcmp(dst, src, len) == 0) {
+        CX_LOG(2, "Palm Desktop field %s kept whole; the common value is its cut: %s", field, src);
+        return;
+    }
     CxCopyText(dst, width, src);
     if (len >= width)
         CX_LOG(2, "Text cut to fit Palm Desktop field %s (%d characters): %s", field,
                static_cast<int>(width - 1), src);
 }
 
-template <size_t N>
-void PutText(char (&dst)[N], const char* src, const char* field) {
-    PutText(dst, N, src, field);
+template <size_t N, size_t M>
+void PutText(char (&dst)[N], const char (&src)[M], const char* field) {
+    PutText(dst, N, src, M, field);
 }
 
 // Common text of a catalogue field ("" for an id without text).
@@ -520,12 +526,14 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
     if (s.count == 0) return;
     const bool converted = code >= 0 && code <= 7 && code != PM_PHONE_PAGER;
     const char* phone = "";
+    size_t phoneWidth = 0;
     CommFieldInfo info{};
     const char* field = info.m_szName;
     if (converted) {
         int32_t id = PhoneFieldToCommon(code);
         if (code == PM_PHONE_FAX && !Common(rec, FID_WORK_FAX)[0]) id = FID_HOME_FAX;
         phone = Common(rec, id);
+        GetTextSlot(rec, id, &phoneWidth);
         GetFieldInfo(id, &info);
     }
     // Placing succeeds for a non-empty phone (and, writing nothing, for a
@@ -533,7 +541,7 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
     auto place = [&](int slot) {
         if (!converted) return true;
         if (!phone[0]) return false;
-        PutText(s.text[slot], s.width, phone, field);
+        PutText(s.text[slot], s.width, phone, phoneWidth, field);
         return true;
     };
     int labelled = -1;
