@@ -36,6 +36,16 @@ void PutText(char (&dst)[N], const char (&src)[M], const char* field) {
     PutText(dst, N, src, M, field);
 }
 
+// Outlook carries no private flag: a record from there leaves Palm's as it is.
+void PutPrivate(int32_t& dst, const CommAddr& rec, const char* first, const char* last) {
+    if (rec.m_nSourceType != SOURCE_OUTLOOK) {
+        dst = rec.m_nPrivate;
+        return;
+    }
+    if (dst != rec.m_nPrivate)
+        CX_LOG(2, "Palm Desktop private flag kept for a contact from Outlook: %s %s", first, last);
+}
+
 // Common text of a catalogue field ("" for an id without text).
 const char* Common(const CommAddr& rec, int32_t id) {
     size_t size = 0;
@@ -590,7 +600,7 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
         PutText(a->szState, rec.m_WorkAddr.m_szState, "State");
         PutText(a->szCountry, rec.m_WorkAddr.m_szCountry, "Country");
         PutText(a->szCategory, category, "Category");
-        a->nPrivate = rec.m_nPrivate;
+        PutPrivate(a->nPrivate, rec, a->szFirstName, a->szLastName);
         GetNativeCategoryId(out, a->szCategory, a->nCategoryId);
     } else if (PmAddrExRecord* e = out.m_pAddrEx.get()) {
         PutText(e->szFirstName, rec.m_szFirstName, "First Name");
@@ -613,7 +623,7 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
                                                "Custom 7", "Custom 8", "Custom 9"};
         for (int i = 0; i < 9; ++i) PutText(e->szCustom[i], rec.m_szCustom[i], customs[i]);
         PutText(e->szCategory, category, "Category");
-        e->nPrivate = rec.m_nPrivate;
+        PutPrivate(e->nPrivate, rec, e->szFirstName, e->szLastName);
         WriteStoredDouble(e->birthday, rec.m_dtBirthday + static_cast<double>(PM_DATE_OFFSET));
         PutText(e->szIm1, rec.m_szIM1, "IM 1");
         PutText(e->szIm2, rec.m_szIM2, "IM 2");
