@@ -554,12 +554,17 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
         PutText(s.text[slot], s.width, phone, phoneWidth, field);
         return true;
     };
+    // Of the slots with the code that hold text, the last: the one the load
+    // took the common phone from, so an earlier one keeps its number.
+    // Without such a slot, the first with the code.
     int labelled = -1;
+    int filled = -1;
     for (int i = 0; i < s.count; ++i)
         if (*s.label[i] == code) {
-            labelled = i;
-            break;
+            if (labelled < 0) labelled = i;
+            if (s.text[i][0]) filled = i;
         }
+    if (filled >= 0) labelled = filled;
     if (labelled >= 0 && place(labelled)) return;
     for (int i = 0; i < s.count; ++i)
         if (!s.text[i][0]) {
