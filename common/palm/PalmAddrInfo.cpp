@@ -581,9 +581,20 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
 }
 
 bool PmAddrInfo::GetNativeCategoryId(PmAddrInfoRecord& out, const char* text, int32_t& id) {
-    if (out.m_pAddr) return m_pClassic->GetCategoryId(text, id, true);
-    if (out.m_pAddrEx) return m_pEx->GetCategoryId(text, id, true);
-    if (out.m_pAddrEx2) return m_pEx2->GetCategoryId(text, id, true);
+    int32_t found = id;
+    bool ok = false;
+    if (out.m_pAddr) ok = m_pClassic->GetCategoryId(text, found, true);
+    else if (out.m_pAddrEx) ok = m_pEx->GetCategoryId(text, found, true);
+    else if (out.m_pAddrEx2) ok = m_pEx2->GetCategoryId(text, found, true);
+    else return false;
+    // A failed lookup leaves the record in its category (Unfiled, 0, when
+    // new) rather than in one no list holds.
+    if (ok) {
+        id = found;
+        return true;
+    }
+    CX_LOG(2, "Palm Desktop category could not be found or created: %s; the record keeps category ID %d",
+           text, static_cast<int>(id));
     return false;
 }
 
