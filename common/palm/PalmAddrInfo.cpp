@@ -1,8 +1,11 @@
 #include "common/palm/PalmAddrInfo.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxText.h"
@@ -12,19 +15,35 @@ namespace {
 
 // A Palm text field receives a common value only when that value is not
 // empty; a value too long for the field is cut, and the cut is logged so a
-// user who enables the log can see what did not fit.
-void PutText(char* dst, size_t width, const char* src, const char* field) {
+// user who enables the log can see what did not fit. srcWidth is the common
+// field's size: a value that fills it and is the start of a longer Palm value
+// is the cut the load made, so the Palm value stays whole.
+void PutText(char* dst, size_t width, const char* src, size_t srcWidth, const char* field) {
     if (!src || !src[0] || width == 0) return;
     const size_t len = strlen(src);
+    if (len + 1 == srcWidth && strnlen(dst, width) > len && memcmp(dst, src, len) == 0) {
+        CX_LOG(2, "Palm Desktop field %s kept whole; the common value is its cut: %s", field, src);
+        return;
+    }
     CxCopyText(dst, width, src);
     if (len >= width)
         CX_LOG(2, "Text cut to fit Palm Desktop field %s (%d characters): %s", field,
                static_cast<int>(width - 1), src);
 }
 
-template <size_t N>
-void PutText(char (&dst)[N], const char* src, const char* field) {
-    PutText(dst, N, src, field);
+template <size_t N, size_t M>
+void PutText(char (&dst)[N], const char (&src)[M], const char* field) {
+    PutText(dst, N, src, M, field);
+}
+
+// Outlook carries no private flag: a record from there leaves Palm's as it is.
+void PutPrivate(int32_t& dst, const CommAddr& rec, const char* first, const char* last) {
+    if (rec.m_nSourceType != SOURCE_OUTLOOK) {
+        dst = rec.m_nPrivate;
+        return;
+    }
+    if (dst != rec.m_nPrivate)
+        CX_LOG(2, "Palm Desktop private flag kept for a contact from Outlook: %s %s", first, last);
 }
 
 // Common text of a catalogue field ("" for an id without text).
@@ -161,6 +180,25 @@ int32_t StatusOf(const PmAddrInfoRecord& r) {
     if (r.m_pAddrEx) return r.m_pAddrEx->nStatus;
     if (r.m_pAddrEx2) return r.m_pAddrEx2->m_nStatus;
     return 0;
+}
+
+// A Record ID no row of the store holds: one above the highest (the store
+// keeps every row the load read, offered or not, and every row added since);
+// the lowest free positive one when the highest is the largest there is.
+int32_t NextEx2RecordId(PmAddrEx2DataMgr& store) {
+    std::vector<int32_t> ids;
+    int32_t highest = 0;
+    for (const PmAddrEx2Record* r = store.GetFirst(); r; r = store.GetNext()) {
+        ids.push_back(r->m_nRecordID);
+        if (r->m_nRecordID > highest) highest = r->m_nRecordID;
+    }
+    if (highest < INT32_MAX) return highest + 1;
+    std::sort(ids.begin(), ids.end());
+    int32_t next = 1;
+    for (int32_t id : ids)
+        if (id == next) ++next;
+        else if (id > next) break;
+    return next;
 }
 
 constexpr int32_t kStatusAdded = 1;
@@ -498,12 +536,14 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
     if (s.count == 0) return;
     const bool converted = code >= 0 && code <= 7 && code != PM_PHONE_PAGER;
     const char* phone = "";
+    size_t phoneWidth = 0;
     CommFieldInfo info{};
     const char* field = info.m_szName;
     if (converted) {
         int32_t id = PhoneFieldToCommon(code);
         if (code == PM_PHONE_FAX && !Common(rec, FID_WORK_FAX)[0]) id = FID_HOME_FAX;
         phone = Common(rec, id);
+        GetTextSlot(rec, id, &phoneWidth);
         GetFieldInfo(id, &info);
     }
     // Placing succeeds for a non-empty phone (and, writing nothing, for a
@@ -511,15 +551,20 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
     auto place = [&](int slot) {
         if (!converted) return true;
         if (!phone[0]) return false;
-        PutText(s.text[slot], s.width, phone, field);
+        PutText(s.text[slot], s.width, phone, phoneWidth, field);
         return true;
     };
+    // Of the slots with the code that hold text, the last: the one the load
+    // took the common phone from, so an earlier one keeps its number.
+    // Without such a slot, the first with the code.
     int labelled = -1;
+    int filled = -1;
     for (int i = 0; i < s.count; ++i)
         if (*s.label[i] == code) {
-            labelled = i;
-            break;
+            if (labelled < 0) labelled = i;
+            if (s.text[i][0]) filled = i;
         }
+    if (filled >= 0) labelled = filled;
     if (labelled >= 0 && place(labelled)) return;
     for (int i = 0; i < s.count; ++i)
         if (!s.text[i][0]) {
@@ -536,9 +581,20 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
 }
 
 bool PmAddrInfo::GetNativeCategoryId(PmAddrInfoRecord& out, const char* text, int32_t& id) {
-    if (out.m_pAddr) return m_pClassic->GetCategoryId(text, id, true);
-    if (out.m_pAddrEx) return m_pEx->GetCategoryId(text, id, true);
-    if (out.m_pAddrEx2) return m_pEx2->GetCategoryId(text, id, true);
+    int32_t found = id;
+    bool ok = false;
+    if (out.m_pAddr) ok = m_pClassic->GetCategoryId(text, found, true);
+    else if (out.m_pAddrEx) ok = m_pEx->GetCategoryId(text, found, true);
+    else if (out.m_pAddrEx2) ok = m_pEx2->GetCategoryId(text, found, true);
+    else return false;
+    // A failed lookup leaves the record in its category (Unfiled, 0, when
+    // new) rather than in one no list holds.
+    if (ok) {
+        id = found;
+        return true;
+    }
+    CX_LOG(2, "Palm Desktop category could not be found or created: %s; the record keeps category ID %d",
+           text, static_cast<int>(id));
     return false;
 }
 
@@ -560,7 +616,7 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
         PutText(a->szState, rec.m_WorkAddr.m_szState, "State");
         PutText(a->szCountry, rec.m_WorkAddr.m_szCountry, "Country");
         PutText(a->szCategory, category, "Category");
-        a->nPrivate = rec.m_nPrivate;
+        PutPrivate(a->nPrivate, rec, a->szFirstName, a->szLastName);
         GetNativeCategoryId(out, a->szCategory, a->nCategoryId);
     } else if (PmAddrExRecord* e = out.m_pAddrEx.get()) {
         PutText(e->szFirstName, rec.m_szFirstName, "First Name");
@@ -583,7 +639,7 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
                                                "Custom 7", "Custom 8", "Custom 9"};
         for (int i = 0; i < 9; ++i) PutText(e->szCustom[i], rec.m_szCustom[i], customs[i]);
         PutText(e->szCategory, category, "Category");
-        e->nPrivate = rec.m_nPrivate;
+        PutPrivate(e->nPrivate, rec, e->szFirstName, e->szLastName);
         WriteStoredDouble(e->birthday, rec.m_dtBirthday + static_cast<double>(PM_DATE_OFFSET));
         PutText(e->szIm1, rec.m_szIM1, "IM 1");
         PutText(e->szIm2, rec.m_szIM2, "IM 2");
@@ -682,7 +738,9 @@ bool PmAddrInfo::AddContact(const CommAddr* rec) {
         PmAddrEx2Record& x = *info->m_pAddrEx2;
         x.m_nStatus |= kStatusAdded;
         x.m_nPlacement = kPlacementNew;
-        x.m_nRecordID = 0;
+        // The write finds its row by Record ID and names: a shared ID would
+        // turn a second contact with the same names into an update.
+        x.m_nRecordID = NextEx2RecordId(*m_pEx2->GetRecords());
         // A record the database refuses is not presented as stored.
         if (!m_pEx2->WriteRecord(&x)) {
             CX_LOG(0, "Failed to add the contact to the Palm Desktop Contacts database: %s %s",
