@@ -260,11 +260,14 @@ bool RecordsEqual(const PmAddrEx2Record* a, const PmAddrEx2Record* b) {
 bool ListChangedColumns(const PmAddrEx2Record* rec, const PmAddrEx2Record* stored, int* columns,
                         int& count) {
     if (!rec || !stored || !columns) return false;
+    // The phone labels (53 to 59) and the chat columns (63 to 66) are
+    // written too: a number placed in a relabelled slot, or a changed chat
+    // name, would otherwise come back wrong or not at all after a reload.
     static const int kOrder[] = {
         0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
         21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40,
         48, 49, 50, 51, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 52, 67, 78, 79, 80, 84, 85,
-        86, 87, 88, 89, 90, 91, 92, 93, 94};
+        86, 87, 88, 89, 90, 91, 92, 93, 94, 53, 54, 55, 56, 57, 58, 59, 63, 64, 65, 66};
     count = 0;
     for (int col : kOrder)
         if (!ColumnEqual(*rec, *stored, col) && count < PM_ADDREX2_COLUMNS) columns[count++] = col;

@@ -247,8 +247,7 @@ TEST_F(WriteBackTest, WidePalmValuesSurviveAMergeOfTheirCut) {
         const std::string outside(c.commonWidth - 1, 'z');
         const std::string expected = c.changedOutside ? outside : whole;
         {
-            // In memory too: 6.x writes neither chat columns nor labels on an
-            // update, so a reload alone cannot show every field.
+            // In memory, then after a reload.
             PmAddrInfo info(kUnknownVersion);
             ASSERT_TRUE(info.LoadFile(file.c_str()));
             CommAddr rec = *info.GetStore()->GetAt(0);
@@ -453,3 +452,25 @@ TEST_F(WriteBackTest, Refused6xCategoryKeepsTheCategoryId) {
 }
 
 }  // namespace
+
+// A 6.x update that places a number in a free slot writes the slot's new
+// label, so the number reads back as what it is.
+TEST_F(WriteBackTest, Relabelled6xSlotAndChatSurviveAReload) {
+    const std::string file = WithRecords(PM_GEN_6X, "relabel", {[](PmAddrInfoRecord& r) {
+                                             Names(r, "Ann", "Lee");
+                                             r.m_pAddrEx2->m_nRecordID = 5;
+                                             CxCopyText(r.m_pAddrEx2->m_szPhone[0], "555-0001");
+                                             r.m_pAddrEx2->m_nPhoneLabel[0] = PM_PHONE_WORK;
+                                         }});
+    MergeFirst(file, [](CommAddr& rec) {
+        SetFieldText(rec, FID_MOBILE_PHONE, "555-0777");
+        SetFieldText(rec, FID_IM1, "ann.chat");
+    });
+    PmAddrInfo back(kUnknownVersion);
+    ASSERT_TRUE(back.LoadFile(file.c_str()));
+    ASSERT_EQ(back.GetRecordCount(), 1u);
+    const CommAddr& rec = *back.GetStore()->GetAt(0);
+    EXPECT_STREQ(rec.m_szMobilePhone, "555-0777");
+    EXPECT_STREQ(rec.m_szWorkPhone, "555-0001");
+    EXPECT_STREQ(rec.m_szIM1, "ann.chat");
+}

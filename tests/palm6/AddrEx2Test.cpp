@@ -182,7 +182,14 @@ TEST_F(AddrEx2Test, WriteRecordUpdatesOnlyWhatChanged) {
     } const cases[] = {
         {"nothing", [](PmAddrEx2Record&) {}, true, nullptr},
         {"placement only", [](PmAddrEx2Record& r) { r.m_nPlacement = 77; }, true, nullptr},
-        {"phone label only", [](PmAddrEx2Record& r) { r.m_nPhoneLabel[3] = 6; }, false, nullptr},
+        {"phone label only", [](PmAddrEx2Record& r) { r.m_nPhoneLabel[3] = 6; }, false,
+         "UPDATE Main SET [Phone Label4]=6"},
+        {"chat name and its label",
+         [](PmAddrEx2Record& r) {
+             CxCopyText(r.m_szChat1, "ann.chat");
+             r.m_nChat1LabelID = 2;
+         },
+         false, "UPDATE Main SET [Chat1]='ann.chat', [Chat1 LabelID]=2"},
         {"alarm advance", [](PmAddrEx2Record& r) { r.m_nAnniversaryAlarmAdv = 5; }, false,
          "UPDATE Main SET [Anniversary AlarmAdv]=5"},
         {"status and company",
@@ -399,12 +406,13 @@ TEST(AddrEx2Columns, ChangedColumnsComeInTheirOrder) {
     CxCopyText(b.m_szCustom[0], "z");       // 48
     b.m_nPrimaryContact = 99;               // 52
     b.m_nAvatar = 99;                       // 80
-    b.m_nChat1LabelID = 99;                 // never listed
+    b.m_nChat1LabelID = 99;                 // 65
+    b.m_nPhoneLabel[1] = 7;                 // 54
     CxCopyText(b.m_szFirstYomi, "y");       // never listed
     b.m_nAddrLabel2 = 99;                   // never listed
     CxCopyText(b.m_szPhone[6], "p");        // 40
     ASSERT_TRUE(ListChangedColumns(&a, &b, cols, n));
-    EXPECT_EQ(std::vector<int>(cols, cols + n), (std::vector<int>{2, 40, 48, 77, 52, 80, 91}));
+    EXPECT_EQ(std::vector<int>(cols, cols + n), (std::vector<int>{2, 40, 48, 77, 52, 80, 91, 54, 65}));
     EXPECT_FALSE(ListChangedColumns(&a, nullptr, cols, n));
     EXPECT_FALSE(RecordsEqual(&a, nullptr));
     EXPECT_TRUE(RecordsEqual(&a, &a));
