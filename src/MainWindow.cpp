@@ -50,6 +50,10 @@ constexpr int kListBottomSpace = 75;
 // Start and Options side by side.
 constexpr int kModesRight = 651 + 112;
 constexpr int kMinWindowWidth = 980;
+constexpr int kFirstWindowWidth = 1000;
+
+// The bands and the list area of a contacts page this wide.
+int BandWidth(int pageWidth) { return pageWidth - 30; }
 
 CommAddr* RowRecord(HWND list, int row) {
     LVITEMA item = {};
@@ -131,7 +135,7 @@ void TfmMain::FormCreate() {
     ApplyLogSettings(m_Settings, m_szDataFolder);
     StartPalmDesktop([this](const char* text) { Message(text, "Error", MB_OK | MB_ICONERROR); });
 
-    SetWindowPos(m_hWnd, nullptr, 0, 0, std::max(1000, kMinWindowWidth), 660, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, kFirstWindowWidth, 660, SWP_NOMOVE | SWP_NOZORDER);
     ShowPage(PAGE_LIST);
     Layout();
 }
@@ -377,7 +381,7 @@ void TfmMain::LayoutListPage(int w, int h) {
     auto place = [this](int id, int x, int y, int cw, int ch) {
         MoveWindow(GetDlgItem(m_hListPage, id), x, y, cw, ch, TRUE);
     };
-    const int band = w - 30;
+    const int band = BandWidth(w);
     place(IDC_LBLUSER, 25, 19, 62, 18);
     place(IDC_CBADDRUSER, 90, 15, 150, 200);
     place(IDC_LBLMODE, 255, 19, 70, 18);
@@ -423,8 +427,7 @@ bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
         if (!m_bSplitDrag) return false;
         RECT rc;
         GetClientRect(m_hListPage, &rc);
-        const int band = rc.right - 30;
-        m_dSplit = SplitRatioAt(x - m_nSplitGrab - kListLeft, band, kSplitGap, kMinListWidth);
+        m_dSplit = SplitRatioAt(x - m_nSplitGrab - kListLeft, BandWidth(rc.right), kSplitGap, kMinListWidth);
         LayoutListPage(rc.right, rc.bottom);
         return true;
     }
@@ -631,8 +634,9 @@ void TfmMain::SetBusy(bool busy) {
 
 // A message box or dialog during a run puts the arrow back: the run is not
 // over, so the hourglass returns with it.
-void TfmMain::KeepBusyCursor() {
+bool TfmMain::KeepBusyCursor() {
     if (m_bBusy) SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+    return m_bBusy;
 }
 
 void TfmMain::ShowProgress(bool visible) {
@@ -724,8 +728,7 @@ INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
         if (self) self->Layout();
         return TRUE;
     case WM_SETCURSOR:
-        if (self && self->m_bBusy) {
-            self->KeepBusyCursor();
+        if (self && self->KeepBusyCursor()) {
             SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, TRUE);
             return TRUE;
         }
@@ -773,8 +776,7 @@ INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
         if (self && hWnd == self->m_hListPage) self->m_bSplitDrag = false;
         break;
     case WM_SETCURSOR:
-        if (self && self->m_bBusy) {
-            self->KeepBusyCursor();
+        if (self && self->KeepBusyCursor()) {
             SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, TRUE);
             return TRUE;
         }

@@ -104,7 +104,8 @@ private:
     void FirstLoadFailed(const char* reason);
     void Layout();
     void LayoutListPage(int width, int height);
-    void KeepBusyCursor();
+    // The hourglass while a run lasts; true when it was set.
+    bool KeepBusyCursor();
     // The splitter between the lists: true when the message was its.
     bool OnSplitterMouse(UINT msg, int x, int y);
     void SetupList(HWND list);

@@ -15,15 +15,10 @@ class SyncHistoryMgr;
 class ISyncSide {
 public:
     virtual ~ISyncSide() = default;
-    // One-way write: add, merge or nothing; true when something was written.
-    virtual bool PutContact(const CommAddr& rec) = 0;
-    // PutContact when the caller already holds the store's FindMatch answer
-    // for rec (match and position); saves the side its own lookup.
-    virtual bool PutMatched(const CommAddr& rec, int match, uint32_t pos) {
-        (void)match;
-        (void)pos;
-        return PutContact(rec);
-    }
+    // One-way write of rec, whose FindMatch answer in this side's store the
+    // caller already holds (match and position): add for MATCH_NEW, merge
+    // for MATCH_DIFF, nothing otherwise; true when something was written.
+    virtual bool PutMatched(const CommAddr& rec, int match, uint32_t pos) = 0;
     // A new record on this side; on success the side's store holds it too.
     virtual bool AddContact(const CommAddr& rec) = 0;
     // Rewrites the record at pos of this side's store from rec; on success

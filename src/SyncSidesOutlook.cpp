@@ -19,7 +19,6 @@ namespace {
 
 class OlSyncSide : public OutlookSide {
 public:
-    bool PutContact(const CommAddr& rec) override { return m_Util.PutContact(&rec); }
     bool PutMatched(const CommAddr& rec, int match, uint32_t pos) override {
         return m_Util.PutMatched(&rec, match, pos);
     }

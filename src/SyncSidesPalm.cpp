@@ -6,7 +6,6 @@ namespace {
 
 class PmSyncSide : public PalmSide {
 public:
-    bool PutContact(const CommAddr& rec) override { return m_Info.PutContact(&rec); }
     bool PutMatched(const CommAddr& rec, int match, uint32_t pos) override {
         return m_Info.PutMatched(&rec, match, pos);
     }

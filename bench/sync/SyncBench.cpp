@@ -19,9 +19,7 @@ namespace {
 
 class MemorySide : public ISyncSide {
 public:
-    bool PutContact(const CommAddr& rec) override {
-        uint32_t pos = 0;
-        const int res = m_Store.FindMatch(&rec, nullptr, &pos);
+    bool PutMatched(const CommAddr& rec, int res, uint32_t pos) override {
         if (res == MATCH_NEW) return AddContact(rec);
         if (res == MATCH_DIFF) return UpdateContact(rec, pos);
         return false;

@@ -606,34 +606,31 @@ void OlAddrUtil::KeepUnchanged(const CommAddr* rec, OlContactBuf* buf, const OlC
         size_t size;
         bool changed;
     };
-    std::map<size_t, Slot> slots;  // by offset: every source that fills it
-    auto note = [&](const char* slot, size_t size, bool changed) {
-        if (!slot) return;
-        const size_t offset = static_cast<size_t>(slot - reinterpret_cast<const char*>(buf));
+    std::map<size_t, Slot> slots;  // by offset in the buffer: every source that fills it
+    auto note = [&](size_t offset, size_t size, bool changed) {
         Slot& s = slots.emplace(offset, Slot{size, false}).first->second;
         s.changed = s.changed || changed;
     };
     for (const OlFieldMap& m : kTextMap) {
         const char* now = GetTextSlot(*rec, m.m_nFieldId, nullptr);
         const char* then = GetTextSlot(*readBack, m.m_nFieldId, nullptr);
-        if (now && then) note(SlotAt(buf, m.m_nOffset), m.m_nSize, strcmp(now, then) != 0);
+        if (now && then) note(m.m_nOffset, m.m_nSize, strcmp(now, then) != 0);
     }
-    note(reinterpret_cast<const char*>(&buf->m_dtAnniversary), sizeof(double),
+    note(offsetof(OlContactBuf, m_dtAnniversary), sizeof(double),
          memcmp(&rec->m_dtAnniversary, &readBack->m_dtAnniversary, sizeof(double)) != 0);
-    note(reinterpret_cast<const char*>(&buf->m_dtBirthday), sizeof(double),
+    note(offsetof(OlContactBuf, m_dtBirthday), sizeof(double),
          memcmp(&rec->m_dtBirthday, &readBack->m_dtBirthday, sizeof(double)) != 0);
     for (int i = 1; i <= 9; ++i) {
-        if (!MapUsable(m_nCustomMap[i])) continue;
-        size_t size = 0;
-        const char* slot = GetTargetSlot(buf, m_nCustomMap[i], &size);
-        note(slot, size, strcmp(rec->m_szCustom[i - 1], readBack->m_szCustom[i - 1]) != 0);
+        // Only targets that are slots of the buffer; a date text target has none.
+        if (!MapUsable(m_nCustomMap[i]) || kTargets[m_nCustomMap[i]].m_nKind != kSlot) continue;
+        const OlTarget& t = kTargets[m_nCustomMap[i]];
+        note(t.m_nOffset, t.m_nSize, strcmp(rec->m_szCustom[i - 1], readBack->m_szCustom[i - 1]) != 0);
     }
-    note(buf->m_szBody, sizeof(buf->m_szBody), strcmp(rec->m_szNote, readBack->m_szNote) != 0);
-    note(buf->m_szCategories, sizeof(buf->m_szCategories),
+    note(offsetof(OlContactBuf, m_szBody), sizeof(buf->m_szBody), strcmp(rec->m_szNote, readBack->m_szNote) != 0);
+    note(offsetof(OlContactBuf, m_szCategories), sizeof(buf->m_szCategories),
          strcmp(rec->m_szCategory, readBack->m_szCategory) != 0);
     for (const auto& [offset, slot] : slots)
-        if (!slot.changed)
-            memcpy(reinterpret_cast<char*>(buf) + offset, reinterpret_cast<const char*>(last) + offset, slot.size);
+        if (!slot.changed) memcpy(SlotAt(buf, offset), SlotAt(last, offset), slot.size);
 }
 
 bool OlAddrUtil::GetItems(IDispatch** items) {

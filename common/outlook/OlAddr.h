@@ -159,9 +159,10 @@ protected:
     bool ReadItem(CDispCmd* item, OlContactBuf* buf);
     // Puts every writable property, then saves; false when the save is
     // refused. With a baseline (the buffer last read from this item) only
-    // properties whose value differs from it are put: text read from Outlook went through the ANSI code page, and
-    // writing it back unchanged would replace characters outside it.
-    // A put Outlook refuses leaves that value in buf as the baseline has it.
+    // properties whose value differs from it are put: text read from
+    // Outlook went through the ANSI code page, and writing it back
+    // unchanged would replace characters outside it. A put Outlook refuses
+    // leaves that value in buf as the baseline has it.
     bool WriteItem(CDispCmd* item, OlContactBuf* buf, const OlContactBuf* baseline = nullptr);
     void ItemToContact(OlContactBuf* buf, CommAddr* rec);
     void ContactToItem(const CommAddr* rec, OlContactBuf* buf);

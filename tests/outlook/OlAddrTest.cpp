@@ -619,8 +619,10 @@ TEST(OlAddrUpdate, LongValuesAndDatesTheRecordDidNotChangeStayWhole) {
     p["Birthday"] = "949998";  // how Outlook says "none"
     p["BusinessTelephoneNumber"] = "555-0100";
     StandInData data({p});
-    int32_t map[OlAddrUtil::kMapSize] = {0, TargetIndex("WebPage")};
+    // Custom 2 shows the birthday's text: a target outside the property buffer.
+    int32_t map[OlAddrUtil::kMapSize] = {0, TargetIndex("WebPage"), TargetIndex("Birthday")};
     ASSERT_GT(map[1], 0);
+    ASSERT_GT(map[2], 0);
     {
         OlAddrUtil util;
         util.SetCustomMap(map);

@@ -34,11 +34,6 @@ public:
     bool failSave = false;
     int saves = 0, adds = 0, updates = 0;
 
-    bool PutContact(const CommAddr& rec) override {
-        uint32_t pos = 0;
-        int res = store.FindMatch(&rec, nullptr, &pos);
-        return PutMatched(rec, res, pos);
-    }
     // Acts on the answer it is handed, and counts answers that differ from
     // its own lookup.
     int wrongAnswers = 0;

@@ -555,7 +555,10 @@ struct ThrowSwitches {
 class ThrowingPalmSide : public PalmSide {
 public:
     explicit ThrowingPalmSide(ThrowSwitches* switches) : m_pSwitches(switches), m_pInner(MakePalmSide()) {}
-    bool PutContact(const CommAddr& rec) override { Check(m_pSwitches->onWrite); return m_pInner->PutContact(rec); }
+    bool PutMatched(const CommAddr& rec, int match, uint32_t pos) override {
+        Check(m_pSwitches->onWrite);
+        return m_pInner->PutMatched(rec, match, pos);
+    }
     bool AddContact(const CommAddr& rec) override { Check(m_pSwitches->onWrite); return m_pInner->AddContact(rec); }
     bool UpdateContact(const CommAddr& rec, uint32_t pos) override {
         Check(m_pSwitches->onWrite);
