@@ -247,6 +247,27 @@ struct CommAddrData {
     char m_szCustomLabel[COMM_CUSTOM_LABELS][64];  // 82..90
 };
 
+// The catalogue fields (by id, 1..90) of a record that hold only the cut of
+// a longer value its side stores: such a value must never overwrite the
+// whole one on the other side.
+class CommCutSet {
+public:
+    void Set(int32_t id) { if (id > 0 && id < 128) m_nBits[id / 64] |= uint64_t{1} << (id % 64); }
+    bool Test(int32_t id) const {
+        return id > 0 && id < 128 && (m_nBits[id / 64] >> (id % 64) & 1u) != 0;
+    }
+    bool Any() const { return (m_nBits[0] | m_nBits[1]) != 0; }
+    void Clear() { m_nBits[0] = m_nBits[1] = 0; }
+
+private:
+    uint64_t m_nBits[2] = {0, 0};
+};
+
+// Record flags, beside the value slots (never compared or shown).
+// The side could not read the contact whole (a refused property): it is
+// listed, but never matched as new and never written on either side.
+constexpr uint32_t ADDR_FLAG_UNREADABLE = 1u;
+
 // The common contact record: the value slots and the owned native block. A
 // fresh record (CommAddr rec; or CommAddr()) is all zero: every text empty,
 // every number 0, no native block. Copies are independent, including the
@@ -255,6 +276,22 @@ struct CommAddr : CommAddrData {
     CommAddr() : CommAddrData() {}
 
     CommNativeBlock m_Native;
+    uint32_t m_nFlags = 0;  // ADDR_FLAG_*
+    CommCutSet m_Cut;
+};
+
+// A common date (an OLE Automation date) holds a date: 0 means none, and a
+// value outside the years 100..9999 is not a date either. Such values never
+// replace a stored date.
+inline bool CommHasDate(double dt) {
+    return dt != 0.0 && dt >= -657434.0 && dt < 2958466.0;
+}
+
+// The state of one side of the program after its last load.
+enum CommSideState : int32_t {
+    SIDE_AVAILABLE = 0,    // loaded whole; may be read and written
+    SIDE_READONLY = 1,     // loaded, listed, but must not be written
+    SIDE_UNAVAILABLE = 2,  // not loaded: nothing listed
 };
 
 // Slot access by catalogue id. GetTextSlot gives the text array of a text
