@@ -139,7 +139,10 @@ TEST(CommAddrLayout, MembersInDeclaredOrder) {
     }
     EXPECT_LE(prevEnd, reinterpret_cast<const unsigned char*>(static_cast<CommAddrData*>(&rec)) +
                            sizeof(CommAddrData));
-    EXPECT_EQ(sizeof(CommAddrData), sizeof(CommAddr) - sizeof(CommNativeBlock));
+    // The value slots open the record; what follows them is not a slot.
+    EXPECT_EQ(static_cast<const void*>(static_cast<CommAddrData*>(&rec)), static_cast<const void*>(&rec));
+    EXPECT_EQ(rec.m_nFlags, 0u);
+    EXPECT_FALSE(rec.m_Cut.Any());
 }
 
 TEST(CommAddrRecord, FreshRecordIsAllZeroEvenOverDirtyMemory) {
@@ -502,4 +505,33 @@ TEST(CommAddrMgrStore, UpdateAtFromItself) {
     ASSERT_TRUE(store.UpdateAt(rec, 0));
     EXPECT_STREQ(rec->m_szFirstName, "Ann");
     EXPECT_STREQ(rec->m_szNote, "n");
+}
+
+TEST(CommAddrRecord, CutSetAcrossItsWordBoundaryAndOutOfRange) {
+    CommCutSet cut;
+    for (int32_t id : {1, 63, 64, 90}) cut.Set(id);
+    for (int32_t id : {0, -1, 128, 500}) cut.Set(id);  // ignored, no write outside the set
+    for (int32_t id = -1; id <= 130; ++id) {
+        const bool want = id == 1 || id == 63 || id == 64 || id == 90;
+        EXPECT_EQ(cut.Test(id), want) << id;
+    }
+    CommAddr a;
+    a.m_Cut = cut;
+    CommAddr b(a);
+    EXPECT_TRUE(b.m_Cut.Test(64));
+    b.m_Cut.Clear();
+    EXPECT_FALSE(b.m_Cut.Any());
+    EXPECT_TRUE(a.m_Cut.Any());
+}
+
+TEST(CommAddrRecord, WhichDatesAreDates) {
+    struct Case { double dt; bool isDate; } cases[] = {
+        {0.0, false},          {1.0, true},        {-1.0, true},
+        {-657434.0, true},     // 1 January 100
+        {-657435.0, false},    // 31 December 99
+        {2958465.5, true},     // 31 December 9999, noon
+        {2958466.0, false},    // 1 January 10000
+        {-129080608.0, false}, // a Palm day 0 taken as a common date
+    };
+    for (const Case& c : cases) EXPECT_EQ(CommHasDate(c.dt), c.isDate) << c.dt;
 }
