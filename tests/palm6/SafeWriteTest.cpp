@@ -30,6 +30,11 @@ protected:
         for (int i = 1; i <= n; ++i) ASSERT_TRUE(db.AddRecord(MakeRecord(i))) << db.Error();
     }
     void MakeBook(int n) { MakeBook(n, Path()); }
+    // Closes and removes the book, for the next case of a table.
+    void Discard() {
+        TdmMain::Instance().CloseAll();
+        cxplat::RemoveFile(Path().c_str());
+    }
     // Statements run by "another program" on a connection of its own.
     bool Exec(const std::string& sql, const std::string& path = "") {
         Fixture db(path.empty() ? Path() : path, Existing());
@@ -94,8 +99,7 @@ TEST_F(SafeWriteTest, NoDateNeverReplacesAStoredDate) {
         ASSERT_TRUE(info.UpdateContact(&rec, 0));
         EXPECT_EQ(Query("SELECT [Birthday], [Anniversary], [Company] FROM Main"),
                   (Rows{{c.after, c.after, "Changed"}}));
-        TdmMain::Instance().CloseAll();
-        cxplat::RemoveFile(Path().c_str());
+        Discard();
     }
 }
 
@@ -145,8 +149,7 @@ TEST_F(SafeWriteTest, RowsWhoseNamesDidNotComeWholeAreFoundByRecordIdAlone) {
         EXPECT_EQ(Query("SELECT [Record ID] FROM Main WHERE " + c.check + " AND [Company] = 'New Co'"),
                   (Rows{{"2"}}));
         EXPECT_EQ(Query("SELECT count(*) FROM Main"), (Rows{{"3"}}));
-        TdmMain::Instance().CloseAll();
-        cxplat::RemoveFile(Path().c_str());
+        Discard();
     }
 }
 
@@ -196,8 +199,7 @@ TEST_F(SafeWriteTest, AWriteWithoutExactlyOneRowFailsAndWritesNothing) {
         EXPECT_EQ(Query("SELECT * FROM Main ORDER BY [Record ID], [Status]"), before);
         // The facade keeps what the database holds.
         EXPECT_STRNE(info.GetStore()->GetAt(0)->m_szCompany, "New Co");
-        TdmMain::Instance().CloseAll();
-        cxplat::RemoveFile(Path().c_str());
+        Discard();
     }
 }
 
@@ -238,8 +240,7 @@ TEST_F(SafeWriteTest, NewRecordIdsFollowFreeRecId) {
         }
         EXPECT_EQ(Query("SELECT [Note] FROM Information WHERE [Name] = 'Version'"),
                   c.freeRecId ? Rows{{"6"}} : Rows{});
-        TdmMain::Instance().CloseAll();
-        cxplat::RemoveFile(Path().c_str());
+        Discard();
     }
 }
 
@@ -310,8 +311,7 @@ TEST_F(SafeWriteTest, ARowChangedByAnotherProgramIsNotOverwritten) {
         } else {
             EXPECT_EQ(Query("SELECT [Company] FROM Main WHERE [Record ID] = 1"), (Rows{{"Mine"}}));
         }
-        TdmMain::Instance().CloseAll();
-        cxplat::RemoveFile(Path().c_str());
+        Discard();
     }
 }
 
