@@ -319,15 +319,18 @@ TEST_F(SafeWriteTest, TheProgramsOwnWritesDoNotCountAsChanges) {
     MakeBook(2);
     PmAddrInfo info(kAnyVersion);
     ASSERT_TRUE(info.LoadFile(Path().c_str()));
-    // A new number in an empty slot with its label, then a second update.
+    // A renaming update finds the row by the names it had, the next one by
+    // the names it has now.
     CommAddr rec = *info.GetStore()->GetAt(0);
     CxCopyText(rec.m_szCompany, "One");
+    CxCopyText(rec.m_szFirstName, "Renamed");
     ASSERT_TRUE(info.UpdateContact(&rec, 0));
     CxCopyText(rec.m_szCompany, "Two");
     CxCopyText(rec.m_szNote, "It's noted");
     ASSERT_TRUE(info.UpdateContact(&rec, 0));
-    EXPECT_EQ(Query("SELECT [Company], [Note] FROM Main WHERE [Record ID] = 1"),
-              (Rows{{"Two", "It's noted"}}));
+    EXPECT_EQ(Query("SELECT [First Name], [Company], [Note] FROM Main WHERE [Record ID] = 1"),
+              (Rows{{"Renamed", "Two", "It's noted"}}));
+    EXPECT_EQ(Query("SELECT count(*) FROM Main"), (Rows{{"2"}}));
 }
 
 TEST_F(SafeWriteTest, UnchangedNumbersKeepTheirSlotLabels) {
