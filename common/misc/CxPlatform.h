@@ -80,6 +80,9 @@ unsigned AnsiCodePage();
 // Returns the number of units written (or needed when cap is 0); -1 on failure.
 int AnsiToUtf16(const char* in, int inLen, char16_t* out, int outCap);
 int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap);
+// The same, but -1 as soon as a unit has no exact counterpart in the code
+// page (no best fit, no default character).
+int Utf16ToAnsiExact(const char16_t* in, int inLen, char* out, int outCap);
 
 // --- safe replacement of a file ---
 // Flushes the stream and asks the system to put its data on disk.

@@ -447,6 +447,17 @@ int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap) {
     return inLen;
 }
 
+int Utf16ToAnsiExact(const char16_t* in, int inLen, char* out, int outCap) {
+    if (inLen < 0) {
+        inLen = 0;
+        while (in[inLen]) ++inLen;
+        ++inLen;
+    }
+    for (int i = 0; i < inLen; ++i)
+        if (UnitToCp1252(in[i]) < 0) return -1;
+    return Utf16ToAnsi(in, inLen, out, outCap);
+}
+
 bool FlushToDisk(FILE* f) {
     if (!f || fflush(f) != 0) return false;
     return fsync(fileno(f)) == 0;

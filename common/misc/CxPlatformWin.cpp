@@ -205,6 +205,21 @@ int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap) {
     return n > 0 ? n : -1;
 }
 
+int Utf16ToAnsiExact(const char16_t* in, int inLen, char* out, int outCap) {
+    if (inLen == 0) return 0;
+    const wchar_t* w = reinterpret_cast<const wchar_t*>(in);
+    // UTF-8 takes neither flag nor default character: only broken surrogates fail.
+    if (::GetACP() == CP_UTF8) {
+        int n = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, w, inLen, out, outCap,
+                                      nullptr, nullptr);
+        return n > 0 ? n : -1;
+    }
+    BOOL usedDefault = FALSE;
+    int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w, inLen, out, outCap, nullptr,
+                                  &usedDefault);
+    return n > 0 && !usedDefault ? n : -1;
+}
+
 bool FlushToDisk(FILE* f) {
     if (!f || fflush(f) != 0) return false;
     return _commit(_fileno(f)) == 0;

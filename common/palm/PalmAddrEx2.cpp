@@ -1,8 +1,12 @@
 #include "common/palm/PalmAddrEx2.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxText.h"
@@ -174,6 +178,47 @@ bool MakeKeys(const PmAddrEx2Record* rec, PmSqlValues& keys) {
     return true;
 }
 
+constexpr int kFirstPhoneText = 34;
+constexpr int kFirstPhoneLabel = 53;
+
+// Whether First and Last Name of a row come whole and exactly in the code
+// page, so that the names in the record find the row again.
+uint8_t NamesExact(const PmSqlValue* row) {
+    char name[sizeof PmAddrEx2Record{}.m_szFirstName];
+    return GetSqlTextExact(&row[7], name, sizeof PmAddrEx2Record{}.m_szFirstName) &&
+                   GetSqlTextExact(&row[9], name, sizeof PmAddrEx2Record{}.m_szLastName)
+               ? 1
+               : 0;
+}
+
+// A Record ID no row of the store holds: one above the highest (the store
+// keeps every row the load read, offered or not, and every row added since);
+// the lowest free positive one when the highest is the largest there is.
+int32_t NextFreeId(PmAddrEx2DataMgr& store) {
+    std::vector<int32_t> ids;
+    int32_t highest = 0;
+    for (const PmAddrEx2Record* r = store.GetFirst(); r; r = store.GetNext()) {
+        ids.push_back(r->m_nRecordID);
+        if (r->m_nRecordID > highest) highest = r->m_nRecordID;
+    }
+    if (highest < INT32_MAX) return highest + 1;
+    std::sort(ids.begin(), ids.end());
+    int32_t next = 1;
+    for (int32_t id : ids)
+        if (id == next) ++next;
+        else if (id > next) break;
+    return next;
+}
+
+// FNV-1a over the bytes given.
+void Mix(uint64_t& h, const void* data, size_t n) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < n; ++i) {
+        h ^= p[i];
+        h *= 1099511628211ull;
+    }
+}
+
 PmAddrEx2Util::UserFolderFn& UserFolderSource() {
     static PmAddrEx2Util::UserFolderFn fn;
     return fn;
@@ -243,7 +288,43 @@ bool RowToRecord(const PmSqlValue* values, int count, PmAddrEx2Record* rec) {
     bool ok = true;
     for (int i = 0; i < PM_ADDREX2_COLUMNS; ++i)
         if (!SetColumnValue(&values[i], i, rec)) ok = false;
+    rec->m_bStored = 1;
+    rec->m_bNamesExact = NamesExact(values);
+    rec->m_nRowHash = RowHash(values, count);
     return ok;
+}
+
+// Each value as the column's kind reads it, so a value written and the
+// same value read back digest alike (an integer written as text, an absent
+// text and an empty one); a null or a value of another kind stands apart.
+uint64_t RowHash(const PmSqlValue* values, int count) {
+    uint64_t h = 14695981039346656037ull;
+    if (!values || count != PM_ADDREX2_COLUMNS) return h;
+    for (int col = 0; col < PM_ADDREX2_COLUMNS; ++col) {
+        const PmSqlValue& v = values[col];
+        const ColKind kind = kColumns[col].kind;
+        int32_t n = 0;
+        bool b = false;
+        char tag = 'o';
+        if ((kind == ColInt || kind == ColCategory) && GetSqlInt(&v, n)) {
+            tag = 'i';
+            Mix(h, &tag, 1);
+            Mix(h, &n, sizeof n);
+        } else if (kind == ColBool && GetSqlBool(&v, b)) {
+            tag = b ? 'T' : 'F';
+            Mix(h, &tag, 1);
+        } else if ((kind == ColText || kind == ColNone) && v.vt == PM_VT_BSTR) {
+            tag = 't';
+            const size_t len = v.bstrVal ? v.bstrVal->size() : 0;
+            Mix(h, &tag, 1);
+            Mix(h, &len, sizeof len);
+            if (len) Mix(h, v.bstrVal->data(), len * sizeof(char16_t));
+        } else {
+            Mix(h, &tag, 1);
+            Mix(h, &v.vt, sizeof v.vt);
+        }
+    }
+    return h;
 }
 
 bool RecordsEqual(const PmAddrEx2Record* a, const PmAddrEx2Record* b) {
@@ -260,8 +341,9 @@ bool RecordsEqual(const PmAddrEx2Record* a, const PmAddrEx2Record* b) {
 bool ListChangedColumns(const PmAddrEx2Record* rec, const PmAddrEx2Record* stored, int* columns,
                         int& count) {
     if (!rec || !stored || !columns) return false;
-    // The phone labels (53 to 59) and the chat columns (63 to 66) are
-    // written too: a number placed in a relabelled slot, or a changed chat
+    // The phone labels (53 to 59, each with the number of its slot) and the
+    // chat columns (63 to 66) are written too: a number placed in a
+    // relabelled slot, or a changed chat
     // name, would otherwise come back wrong or not at all after a reload.
     static const int kOrder[] = {
         0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
@@ -269,8 +351,15 @@ bool ListChangedColumns(const PmAddrEx2Record* rec, const PmAddrEx2Record* store
         48, 49, 50, 51, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 52, 67, 78, 79, 80, 84, 85,
         86, 87, 88, 89, 90, 91, 92, 93, 94, 53, 54, 55, 56, 57, 58, 59, 63, 64, 65, 66};
     count = 0;
-    for (int col : kOrder)
-        if (!ColumnEqual(*rec, *stored, col) && count < PM_ADDREX2_COLUMNS) columns[count++] = col;
+    for (int col : kOrder) {
+        if (ColumnEqual(*rec, *stored, col) || count >= PM_ADDREX2_COLUMNS) continue;
+        // A label goes with its number: relabelling a slot whose number
+        // stays is no change to write.
+        if (col >= kFirstPhoneLabel && col < kFirstPhoneLabel + PM_ADDREX2_PHONES &&
+            ColumnEqual(*rec, *stored, col - kFirstPhoneLabel + kFirstPhoneText))
+            continue;
+        columns[count++] = col;
+    }
     return true;
 }
 
@@ -330,11 +419,14 @@ bool PmAddrEx2Util::LoadByUser(uint32_t userId) {
 bool PmAddrEx2Util::Load(const char* path) {
     if (!path || !path[0]) return false;
     CX_LOG(2, "Loading Palm Desktop Contacts:%s", path);
+    m_bLoaded = false;
     if (!Open(PM_DB_ADDR, path)) {
         CX_LOG(0, "Open Palm Desktop Contacts database failed: %s", path);
         return false;
     }
-    return LoadRecords();
+    // Only a store read whole is written to.
+    m_bLoaded = LoadRecords();
+    return m_bLoaded;
 }
 
 bool PmAddrEx2Util::LoadRecords() {
@@ -416,38 +508,139 @@ bool PmAddrEx2Util::FindRecord(const char* const* keyNames, const PmSqlValue* ke
     return true;
 }
 
-bool PmAddrEx2Util::WriteRecord(const PmAddrEx2Record* rec) {
-    if (!rec) return false;
+bool PmAddrEx2Util::LocateRow(const PmAddrEx2Record& rec, PmSqlValues& row, char* where,
+                              size_t size) {
     PmSqlValues keys;
-    if (!MakeKeys(rec, keys)) return false;
+    if (!MakeKeys(&rec, keys)) return false;
+    // Names narrowed or cut at load would not find their row again.
+    const int keyCount = rec.m_bNamesExact ? 3 : 1;
+    if (!rec.m_bNamesExact && rec.m_nRecordID == 0) {
+        CX_LOG(0, "Palm Desktop contact %s %s has neither whole names nor a Record ID to find "
+                  "its row by; nothing written.",
+               rec.m_szFirstName, rec.m_szLastName);
+        return false;
+    }
+    if (!BuildWhereClause(kKeyNames, keyCount, keys.data(), where, size)) return false;
+    if (!SelectMainWhere(where, GetColumnList(), row, PM_ADDREX2_COLUMNS) ||
+        row.size() != PM_ADDREX2_COLUMNS) {
+        CX_LOG(0, "The row of Palm Desktop contact %s %s (Record ID %d) is no longer in the "
+                  "database; nothing written.",
+               rec.m_szFirstName, rec.m_szLastName, static_cast<int>(rec.m_nRecordID));
+        return false;
+    }
+    if (m_pAccessor->SkipRow()) {
+        CX_LOG(0, "More than one row answers for Palm Desktop contact %s %s (Record ID %d); "
+                  "nothing written.",
+               rec.m_szFirstName, rec.m_szLastName, static_cast<int>(rec.m_nRecordID));
+        return false;
+    }
+    return true;
+}
+
+bool PmAddrEx2Util::WriteRecord(PmAddrEx2Record* rec, const PmAddrEx2Record* asStored) {
+    if (!rec || !m_pAccessor || !m_bLoaded) return false;
+    const PmAddrEx2Record& was = asStored ? *asStored : *rec;
+    if (!was.m_bStored) return InsertRecord(rec);
+    PmSqlValues row;
+    char where[PM_SQL_SELECTION_SIZE];
+    if (!LocateRow(was, row, where, sizeof where)) return false;
+    if (RowHash(row.data(), static_cast<int>(row.size())) != was.m_nRowHash) {
+        CX_LOG(0, "Palm Desktop contact %s %s (Record ID %d) was changed in the database since "
+                  "it was loaded; nothing written.",
+               rec->m_szFirstName, rec->m_szLastName, static_cast<int>(rec->m_nRecordID));
+        return false;
+    }
     auto stored = std::make_unique<PmAddrEx2Record>();
     ClearRecord(*stored);
-    bool found = FindRecord(kKeyNames, keys.data(), 3, stored.get());
-    // A selection the database refused says nothing about the row: write nothing.
-    if (!found && m_pAccessor && m_pAccessor->LastRefused()) return false;
-    if (found && RecordsEqual(rec, stored.get())) return true;
+    RowToRecord(row.data(), PM_ADDREX2_COLUMNS, stored.get());
+    int columns[PM_ADDREX2_COLUMNS];
+    if (RecordsEqual(rec, stored.get())) return true;
+    int count = 0;
+    ListChangedColumns(rec, stored.get(), columns, count);
+    // A label that goes unwritten stays as the row has it.
+    for (int i = 0; i < PM_ADDREX2_PHONES; ++i)
+        if (std::find(columns, columns + count, kFirstPhoneLabel + i) == columns + count)
+            rec->m_nPhoneLabel[i] = stored->m_nPhoneLabel[i];
+    if (count == 0) return true;
+    PmSqlValues values;
+    if (!WriteColumns(rec, columns, count, where, &values)) return false;
+    for (int i = 0; i < count; ++i)
+        row[static_cast<size_t>(columns[i])] = std::move(values[static_cast<size_t>(i)]);
+    rec->m_bStored = 1;
+    rec->m_nRowHash = RowHash(row.data(), PM_ADDREX2_COLUMNS);
+    rec->m_bNamesExact = NamesExact(row.data());
+    return true;
+}
+
+bool PmAddrEx2Util::NewRecordId(int32_t& id) {
+    if (!m_pAccessor || !m_pRecs) return false;
+    int64_t next = int64_t{NextFreeId(*m_pRecs)};
+    // Palm Desktop hands out the Information row's "FreeRecID" next.
+    static const char* const kInfo[] = {"Name", "Note"};
+    PmSqlValue key;
+    SetSqlText(&key, "FreeRecID");
+    char where[256];
+    PmSqlValues row;
+    bool haveRow = false;
+    if (BuildWhereClause(kInfo, 1, &key, where, sizeof where)) {
+        std::string stmt = m_pAccessor->BuildInfoStatement(where, SQL_SELECT, kInfo, nullptr, 2);
+        int n = 2;
+        haveRow = m_pAccessor->QueryFirst(stmt.c_str(), row, n) && row.size() == 2;
+    }
+    if (haveRow) {
+        char note[32] = {};
+        GetSqlText(&row[1], note, sizeof note);
+        const int64_t free = CxAtol(note);
+        if (free > next && free <= INT32_MAX) next = free;
+        char text[32];
+        snprintf(text, sizeof text, "%lld", static_cast<long long>(next + 1));
+        PmSqlValue value;
+        SetSqlText(&value, text);
+        static const char* const kNote[] = {"Note"};
+        std::string stmt = m_pAccessor->BuildInfoStatement(where, SQL_UPDATE, kNote, &value, 1);
+        // Advanced first: a failed insert then only skips a number.
+        if (!m_pAccessor->ExecuteQuery(stmt.c_str(), false)) {
+            CX_LOG(0, "The next free Palm Desktop Record ID could not be reserved; the contact "
+                      "is not added.");
+            return false;
+        }
+    }
+    id = static_cast<int32_t>(next);
+    return true;
+}
+
+bool PmAddrEx2Util::InsertRecord(PmAddrEx2Record* rec) {
+    if (rec->m_nRecordID == 0 && !NewRecordId(rec->m_nRecordID)) return false;
     int columns[PM_ADDREX2_COLUMNS];
     int count = 0;
-    if (found)
-        ListChangedColumns(rec, stored.get(), columns, count);
-    else
-        ListAllColumns(columns, count);
-    if (count == 0) return true;
-    return WriteColumns(rec, columns, count);
+    ListAllColumns(columns, count);
+    PmSqlValues values;
+    if (!WriteColumns(rec, columns, count, nullptr, &values)) return false;
+    rec->m_bStored = 1;
+    rec->m_nRowHash = RowHash(values.data(), PM_ADDREX2_COLUMNS);
+    rec->m_bNamesExact = NamesExact(values.data());
+    return true;
 }
 
 bool PmAddrEx2Util::WriteColumns(const PmAddrEx2Record* rec, const int* columns, int count) {
+    char where[PM_SQL_SELECTION_SIZE] = {};
+    if (!rec || !columns || count <= 0 || count > PM_ADDREX2_COLUMNS) return false;
+    if (columns[0] != 0) {
+        PmSqlValues keys;
+        if (!MakeKeys(rec, keys)) return false;
+        if (!BuildWhereClause(kKeyNames, 3, keys.data(), where, sizeof where)) return false;
+    }
+    return WriteColumns(rec, columns, count, columns[0] != 0 ? where : nullptr, nullptr);
+}
+
+bool PmAddrEx2Util::WriteColumns(const PmAddrEx2Record* rec, const int* columns, int count,
+                                 const char* where, PmSqlValues* written) {
     if (!rec || !columns || count <= 0 || count > PM_ADDREX2_COLUMNS || !m_pAccessor)
         return false;
     const char* names[PM_ADDREX2_COLUMNS];
     for (int i = 0; i < count; ++i) names[i] = GetColumnName(columns[i]);
-    bool insert = columns[0] == 0;
-    char tail[1024] = {};
-    if (!insert) {
-        PmSqlValues keys;
-        if (!MakeKeys(rec, keys)) return false;
-        if (!BuildWhereClause(kKeyNames, 3, keys.data(), tail, sizeof tail)) return false;
-    }
+    const bool insert = columns[0] == 0;
+    if (!insert && (!where || !where[0])) return false;
     PmSqlValues values(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         if (!GetColumnValue(rec, columns[i], &values[static_cast<size_t>(i)])) {
@@ -455,11 +648,12 @@ bool PmAddrEx2Util::WriteColumns(const PmAddrEx2Record* rec, const int* columns,
             return false;
         }
     }
-    const char* stmt = m_pAccessor->BuildMainStatement(insert ? nullptr : tail,
+    const char* stmt = m_pAccessor->BuildMainStatement(insert ? nullptr : where,
                                                        insert ? SQL_INSERT : SQL_UPDATE, names,
                                                        values.data(), count);
     std::string text(stmt);
     bool ok = m_pAccessor->ExecuteQuery(text.c_str(), false);
+    if (ok && written) *written = std::move(values);
     FreeSqlValues(values, count);
     return ok;
 }

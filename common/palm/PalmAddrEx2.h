@@ -81,6 +81,10 @@ struct PmAddrEx2Record {
     char m_szRingtoneFilename[256];
     char m_szRingtoneMIMEType[32];
     char m_szRingtoneSyncCounter[32];
+    // Not columns: what the store knows of the record's row.
+    uint8_t m_bStored;      // read from the database or written to it: never inserted again
+    uint8_t m_bNamesExact;  // First and Last Name came whole and exactly in the code page
+    uint64_t m_nRowHash;    // the row as last read or written (RowHash)
 };
 
 // Fills a record with zeros.
@@ -116,7 +120,16 @@ public:
     bool LoadByUser(uint32_t userId);
     bool Load(const char* path);
     bool LoadRecords();
-    bool WriteRecord(const PmAddrEx2Record* rec);
+    // A record not yet stored is inserted (a Record ID of 0 gets NewRecordId);
+    // a stored one updates its own row, and only while that row is as it
+    // was read. On success the record holds the row's new state.
+    // asStored, when given, is the record as last read or written: its row
+    // is the one updated, found by its Record ID and names.
+    bool WriteRecord(PmAddrEx2Record* rec, const PmAddrEx2Record* asStored = nullptr);
+    // The Record ID for a new row: above every ID the store holds and not
+    // below the Information table's "FreeRecID", which is advanced past it.
+    // False (nothing changed) when that row cannot be advanced.
+    bool NewRecordId(int32_t& id);
     bool FindRecord(const char* const* keyNames, const PmSqlValue* keyValues, int keyCount,
                     PmAddrEx2Record* out);
     bool WriteColumns(const PmAddrEx2Record* rec, const int* columns, int count);
@@ -128,6 +141,15 @@ public:
     static void SetUserFolderSource(UserFolderFn fn);
 
 private:
+    // The one row a stored record stands for (by Record ID and names, or by
+    // Record ID alone when the names did not come whole); its WHERE text.
+    bool LocateRow(const PmAddrEx2Record& rec, PmSqlValues& row, char* where, size_t size);
+    bool InsertRecord(PmAddrEx2Record* rec);
+    // An UPDATE with the given WHERE text or, for a list starting with
+    // column 0, an INSERT; written receives the values put.
+    bool WriteColumns(const PmAddrEx2Record* rec, const int* columns, int count,
+                      const char* where, PmSqlValues* written);
+
     std::unique_ptr<PmAddrEx2DataMgr> m_pRecs;
     bool m_bLoaded = false;
 };
@@ -139,6 +161,9 @@ const char* const* GetColumnList();
 bool GetColumnValue(const PmAddrEx2Record* rec, int column, PmSqlValue* out);
 bool SetColumnValue(const PmSqlValue* value, int column, PmAddrEx2Record* rec);
 bool RowToRecord(const PmSqlValue* values, int count, PmAddrEx2Record* rec);
+// A digest of a row's 95 values as the database holds them (texts whole),
+// to tell whether a row changed between two reads.
+uint64_t RowHash(const PmSqlValue* values, int count);
 bool RecordsEqual(const PmAddrEx2Record* a, const PmAddrEx2Record* b);
 bool ListChangedColumns(const PmAddrEx2Record* rec, const PmAddrEx2Record* stored, int* columns,
                         int& count);

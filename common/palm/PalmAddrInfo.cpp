@@ -182,25 +182,6 @@ int32_t StatusOf(const PmAddrInfoRecord& r) {
     return 0;
 }
 
-// A Record ID no row of the store holds: one above the highest (the store
-// keeps every row the load read, offered or not, and every row added since);
-// the lowest free positive one when the highest is the largest there is.
-int32_t NextEx2RecordId(PmAddrEx2DataMgr& store) {
-    std::vector<int32_t> ids;
-    int32_t highest = 0;
-    for (const PmAddrEx2Record* r = store.GetFirst(); r; r = store.GetNext()) {
-        ids.push_back(r->m_nRecordID);
-        if (r->m_nRecordID > highest) highest = r->m_nRecordID;
-    }
-    if (highest < INT32_MAX) return highest + 1;
-    std::sort(ids.begin(), ids.end());
-    int32_t next = 1;
-    for (int32_t id : ids)
-        if (id == next) ++next;
-        else if (id > next) break;
-    return next;
-}
-
 constexpr int32_t kStatusAdded = 1;
 constexpr int32_t kStatusChanged = 2;
 constexpr int32_t kStatusNotOffered = 4 | 128;
@@ -291,12 +272,11 @@ int PmAddrInfo::DetectFileType(const char* path) {
     if (SameText(ext, ".mdb")) {
         bool loaded = false;
         {
-            PmAddrEx2Util probe(path);
-            loaded = probe.IsLoaded();
+            // A connection of its own: the one a loaded store writes through stays put.
+            PmAddrEx2Util probe;
+            probe.SetAccess(PM_ACCESS_READONLY);
+            loaded = probe.Load(path);
         }
-        // The probe moved the one contacts connection to its file: a loaded
-        // 6.x database must keep receiving its own writes.
-        if (m_nLoadedGen == PM_GEN_6X && m_szEx2Path[0]) m_pEx2->Open(PM_DB_ADDR, m_szEx2Path);
         if (loaded) {
             CX_LOG(2, "Check Palm Desktop Contacts file type: (%s) - Palm Desktop 6.x", path);
             found = PM_GEN_6X;
@@ -526,8 +506,10 @@ void PmAddrInfo::RecordToContact(const PmAddrInfoRecord& in, CommAddr& out) {
             CxCopyText(out.m_szCustom[9], buf);
         }
         PhonesToCommon(r, out);
-        out.m_dtBirthday = PalmDayToDate(static_cast<uint32_t>(x->m_nBirthday));
-        out.m_dtAnniversary = PalmDayToDate(static_cast<uint32_t>(x->m_nAnniversary));
+        // A stored 0 (or NULL, read as 0) is no date.
+        out.m_dtBirthday = x->m_nBirthday ? PalmDayToDate(static_cast<uint32_t>(x->m_nBirthday)) : 0.0;
+        out.m_dtAnniversary =
+            x->m_nAnniversary ? PalmDayToDate(static_cast<uint32_t>(x->m_nAnniversary)) : 0.0;
     }
 }
 
@@ -679,8 +661,10 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
         PutText(x->m_szChat2, rec.m_szIM2, "Chat2");
         PutText(x->m_szAssistantName, rec.m_szAssistantName, "Assistant Name");
         PutText(x->m_szAssistantPhone, rec.m_szAssistantPhone, "Assistant Phone");
-        x->m_nBirthday = DateToPalmDay(rec.m_dtBirthday);
-        x->m_nAnniversary = DateToPalmDay(rec.m_dtAnniversary);
+        // No date keeps the stored one; a new record keeps 0.
+        if (CommHasDate(rec.m_dtBirthday)) x->m_nBirthday = DateToPalmDay(rec.m_dtBirthday);
+        if (CommHasDate(rec.m_dtAnniversary))
+            x->m_nAnniversary = DateToPalmDay(rec.m_dtAnniversary);
         m_pEx2->FillCategoryText(x);
         GetNativeCategoryId(out, x->m_szCategory, x->m_nCategoryID);
     }
@@ -738,9 +722,8 @@ bool PmAddrInfo::AddContact(const CommAddr* rec) {
         PmAddrEx2Record& x = *info->m_pAddrEx2;
         x.m_nStatus |= kStatusAdded;
         x.m_nPlacement = kPlacementNew;
-        // The write finds its row by Record ID and names: a shared ID would
-        // turn a second contact with the same names into an update.
-        x.m_nRecordID = NextEx2RecordId(*m_pEx2->GetRecords());
+        // The insert numbers it past every stored row and "FreeRecID".
+        x.m_nRecordID = 0;
         // A record the database refuses is not presented as stored.
         if (!m_pEx2->WriteRecord(&x)) {
             CX_LOG(0, "Failed to add the contact to the Palm Desktop Contacts database: %s %s",
@@ -786,7 +769,7 @@ bool PmAddrInfo::UpdateContact(const CommAddr* rec, int position) {
         *work.m_pAddrEx2 = *info->m_pAddrEx2;
         ContactToRecord(*rec, work);
         work.m_pAddrEx2->m_nStatus |= kStatusChanged;
-        if (!m_pEx2->WriteRecord(work.m_pAddrEx2.get())) {
+        if (!m_pEx2->WriteRecord(work.m_pAddrEx2.get(), info->m_pAddrEx2.get())) {
             CX_LOG(0, "Failed to update the contact in the Palm Desktop Contacts database: %s %s",
                    work.m_pAddrEx2->m_szFirstName, work.m_pAddrEx2->m_szLastName);
             return false;

@@ -10,6 +10,7 @@
 
 #include "common/addr/CommAddr.h"
 #include "common/misc/CxList.h"
+#include "common/misc/CxText.h"
 #include "common/palm/PalmAddr.h"
 #include "common/palm/PalmAddrEx.h"
 #include "common/palm/PalmAddrEx2.h"
@@ -128,5 +129,5 @@ private:
     std::unique_ptr<PmAddrUtil> m_pClassic;
     std::unique_ptr<PmAddrExUtil> m_pEx;
     std::unique_ptr<PmAddrEx2Util> m_pEx2;
-    char m_szEx2Path[PM_FILE_NAME_SIZE] = {};  // the loaded 6.x database
+    char m_szEx2Path[CX_MAX_PATH] = {};  // the loaded 6.x database
 };

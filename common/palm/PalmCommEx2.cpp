@@ -118,6 +118,28 @@ bool GetSqlText(const PmSqlValue* value, char* out, size_t size) {
     return ToNarrow(value->bstrVal->c_str(), out, size);
 }
 
+bool GetSqlTextExact(const PmSqlValue* value, char* out, size_t size) {
+    if (!value || !out || size == 0) return false;
+    out[0] = 0;
+    // A null arrives as an empty value.
+    if (value->vt == PM_VT_NULL || value->vt == PM_VT_EMPTY ||
+        (value->vt == PM_VT_BSTR && !value->bstrVal))
+        return true;
+    if (value->vt != PM_VT_BSTR) return false;
+    const std::u16string& text = *value->bstrVal;
+    if (text.empty()) return true;
+    if (text.size() >= static_cast<size_t>(INT32_MAX)) return false;
+    const int len = static_cast<int>(text.size());
+    const int need = cxplat::Utf16ToAnsiExact(text.c_str(), len, nullptr, 0);
+    if (need <= 0 || static_cast<size_t>(need) >= size) return false;
+    if (cxplat::Utf16ToAnsiExact(text.c_str(), len, out, need) != need) {
+        out[0] = 0;
+        return false;
+    }
+    out[need] = 0;
+    return true;
+}
+
 void FreeSqlValues(PmSqlValues& values, int count) {
     (void)count;
     PmSqlValues().swap(values);
@@ -373,11 +395,21 @@ void LogQueryError(const char* statement, const PmDbError& err) {
 
 }  // namespace
 
-PmMDBAccessor::PmMDBAccessor(int32_t kind, const char* path) : m_dm(TdmMain::Instance()) {
+PmMDBAccessor::PmMDBAccessor(int32_t kind, const char* path, int access)
+    : m_dm(TdmMain::Instance()), m_nAccess(access) {
+    if (m_nAccess != PM_ACCESS_SHARED) {
+        m_pOwnConn = PmCreateDbConnection();
+        m_pOwnQuery = PmCreateDbQuery(*m_pOwnConn);
+        m_pOwnConn->SetReadOnly(m_nAccess == PM_ACCESS_READONLY);
+    }
     OpenDatabase(kind, path);
 }
 
-PmMDBAccessor::~PmMDBAccessor() = default;
+PmMDBAccessor::~PmMDBAccessor() {
+    // Only a connection of its own is closed: the shared one stays open.
+    if (m_pOwnQuery) m_pOwnQuery->Close();
+    if (m_pOwnConn) m_pOwnConn->Close();
+}
 
 void PmMDBAccessor::OpenDatabase(int32_t kind, const char* path) {
     m_nKind = kind;
@@ -423,6 +455,7 @@ PmDbQuery* PmMDBAccessor::GetTodoQuery() { return m_dm.qryTodo.get(); }
 PmDbQuery* PmMDBAccessor::GetMemoQuery() { return m_dm.qryMemo.get(); }
 
 PmDbQuery* PmMDBAccessor::GetQuery() {
+    if (m_pOwnQuery) return m_nKind >= PM_DB_ADDR && m_nKind <= PM_DB_MEMO ? m_pOwnQuery.get() : nullptr;
     switch (m_nKind) {
     case PM_DB_ADDR: return GetAddrQuery();
     case PM_DB_DATE: return GetDateQuery();
@@ -438,6 +471,7 @@ PmDbConnection* PmMDBAccessor::GetTodoConnection() { return m_dm.connTodo.get();
 PmDbConnection* PmMDBAccessor::GetMemoConnection() { return m_dm.connMemo.get(); }
 
 PmDbConnection* PmMDBAccessor::GetConnection() {
+    if (m_pOwnConn) return m_nKind >= PM_DB_ADDR && m_nKind <= PM_DB_MEMO ? m_pOwnConn.get() : nullptr;
     switch (m_nKind) {
     case PM_DB_ADDR: return GetAddrConnection();
     case PM_DB_DATE: return GetDateConnection();
@@ -450,6 +484,17 @@ PmDbConnection* PmMDBAccessor::GetConnection() {
 bool PmMDBAccessor::IsConnected() {
     PmDbConnection* conn = GetConnection();
     return conn && conn->IsOpen();
+}
+
+bool PmMDBAccessor::SkipRow() {
+    PmDbQuery* query = GetQuery();
+    if (!query || query->IsEof()) return false;
+    PmDbError err;
+    if (!query->Next(err)) {
+        m_bLastRefused = true;
+        return false;
+    }
+    return !query->IsEof();
 }
 
 bool PmMDBAccessor::ExecuteQuery(const char* statement, bool openResult) {
@@ -606,10 +651,14 @@ PmDBEx2Util::~PmDBEx2Util() {
 
 bool PmDBEx2Util::Open(int32_t kind, const char* path) {
     if (!path || !path[0] || !cxplat::FileExists(path)) return false;
+    if (m_pAccessor && m_pAccessor->GetAccess() != m_nAccess) {
+        m_pCatMgr->SetAccessor(nullptr);
+        m_pAccessor.reset();
+    }
     if (m_pAccessor)
         m_pAccessor->OpenDatabase(kind, path);
     else
-        m_pAccessor = std::make_unique<PmMDBAccessor>(kind, path);
+        m_pAccessor = std::make_unique<PmMDBAccessor>(kind, path, m_nAccess);
     m_pCatMgr->SetAccessor(m_pAccessor.get());
     LoadCategories();
     // A file the provider could not open is a failed open, not an empty one.

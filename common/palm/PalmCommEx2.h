@@ -17,6 +17,11 @@ constexpr int32_t PM_DB_DATE = 2;
 constexpr int32_t PM_DB_TODO = 3;
 constexpr int32_t PM_DB_MEMO = 4;
 
+// How an accessor reaches its database: through the data module's shared
+// connection of its kind, or through a connection of its own (a probe that
+// must not move the program's connection), optionally read-only.
+enum PmDbAccess : int { PM_ACCESS_SHARED = 0, PM_ACCESS_PRIVATE = 1, PM_ACCESS_READONLY = 2 };
+
 // Statement types.
 constexpr int SQL_SELECT = 1;
 constexpr int SQL_INSERT = 2;
@@ -67,6 +72,9 @@ bool SetSqlIntText(PmSqlValue* slot, int32_t value);
 bool GetSqlInt(const PmSqlValue* value, int32_t& out);
 bool GetSqlBool(const PmSqlValue* value, bool& out);
 bool GetSqlText(const PmSqlValue* value, char* out, size_t size);
+// GetSqlText that succeeds only when the whole text converts to the code
+// page exactly and fits; a null or absent text is the empty one.
+bool GetSqlTextExact(const PmSqlValue* value, char* out, size_t size);
 void FreeSqlValues(PmSqlValues& values, int count);
 
 // --- statement text ---
@@ -117,7 +125,7 @@ protected:
 
 class PmMDBAccessor : public PmDataAccessor {
 public:
-    PmMDBAccessor(int32_t kind, const char* path);
+    PmMDBAccessor(int32_t kind, const char* path, int access = PM_ACCESS_SHARED);
     ~PmMDBAccessor() override;
 
     void OpenDatabase(int32_t kind, const char* path);
@@ -146,12 +154,19 @@ public:
     // Whether the last statement run, or the last move to a next row, was
     // refused by the database (as opposed to giving no row).
     bool LastRefused() const { return m_bLastRefused; }
+    // Moves the open result past its current row; true when another row is there.
+    bool SkipRow();
     int32_t GetKind() const { return m_nKind; }
+    int GetAccess() const { return m_nAccess; }
     const char* GetDatabaseFile() const { return m_szFile; }
 
 private:
     TdmMain& m_dm;
     int32_t m_nKind = 0;
+    int m_nAccess = PM_ACCESS_SHARED;
+    // A private accessor's own connection and query; closed when it goes.
+    std::unique_ptr<PmDbConnection> m_pOwnConn;
+    std::unique_ptr<PmDbQuery> m_pOwnQuery;
     char m_szFile[260] = {};
     bool m_bLastRefused = false;
 };
@@ -224,6 +239,10 @@ public:
     virtual bool SelectMainWhere(const char* where, const char* const* names,
                                  PmSqlValues& values, int count);
 
+    // The access of the accessor the next Open makes (shared by default).
+    void SetAccess(int access) { m_nAccess = access; }
+    int GetAccess() const { return m_nAccess; }
+
     PmMDBAccessor* GetAccessor() { return m_pAccessor.get(); }
     PmCategoryEx2Mgr* GetCategories() { return m_pCatMgr.get(); }
     PmInfoEx2* GetInformation() { return m_pInfo.get(); }
@@ -232,4 +251,5 @@ protected:
     std::unique_ptr<PmMDBAccessor> m_pAccessor;
     std::unique_ptr<PmCategoryEx2Mgr> m_pCatMgr;
     std::unique_ptr<PmInfoEx2> m_pInfo;
+    int m_nAccess = PM_ACCESS_SHARED;
 };

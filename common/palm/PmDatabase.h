@@ -54,6 +54,9 @@ class PmDbConnection {
 public:
     virtual ~PmDbConnection() = default;
     virtual void SetConnectionString(const std::u16string& text) = 0;
+    // Read-only access (ADO's Mode adModeRead) for the next Open; writes are
+    // then refused by the engine.
+    virtual void SetReadOnly(bool readOnly) = 0;
     virtual bool Open(PmDbError& err) = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;

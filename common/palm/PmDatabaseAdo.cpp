@@ -18,6 +18,8 @@
 namespace {
 
 constexpr long kAdStateOpen = 1;
+constexpr long kAdModeUnknown = 0;
+constexpr long kAdModeRead = 1;
 constexpr long kAdOpenForwardOnly = 0;
 constexpr long kAdLockReadOnly = 1;
 constexpr long kAdCmdText = 1;
@@ -177,6 +179,7 @@ class AdoConnection : public PmDbConnection {
 public:
     ~AdoConnection() override { Close(); }
     void SetConnectionString(const std::u16string& text) override { m_cs = text; }
+    void SetReadOnly(bool readOnly) override { m_bReadOnly = readOnly; }
     bool Open(PmDbError& err) override {
         err.Reset();
         if (!m_conn && !CreateObject(L"ADODB.Connection", m_conn, err)) return false;
@@ -186,6 +189,14 @@ public:
         bool ok = Call(m_conn.Get(), L"ConnectionString", DISPATCH_PROPERTYPUT, args, nullptr, err);
         FreeBstrs(keep);
         if (!ok) return false;
+        // Mode can be set only while the connection is closed; a new one is
+        // adModeUnknown, so a writable open needs no put.
+        const long mode = m_bReadOnly ? kAdModeRead : kAdModeUnknown;
+        if (mode != m_nMode) {
+            std::vector<VARIANT> arg{LongArg(mode)};
+            if (!Call(m_conn.Get(), L"Mode", DISPATCH_PROPERTYPUT, arg, nullptr, err)) return false;
+            m_nMode = mode;
+        }
         std::vector<VARIANT> none;
         Var r;
         return Call(m_conn.Get(), L"Open", DISPATCH_METHOD, none, &r.v, err);
@@ -208,6 +219,8 @@ public:
 private:
     std::u16string m_cs;
     DispPtr m_conn;
+    bool m_bReadOnly = false;
+    long m_nMode = kAdModeUnknown;  // as last put
 };
 
 class AdoQuery : public PmDbQuery {

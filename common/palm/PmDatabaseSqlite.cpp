@@ -57,6 +57,7 @@ class SqliteConnection : public PmDbConnection {
 public:
     ~SqliteConnection() override { Close(); }
     void SetConnectionString(const std::u16string& text) override { m_cs = text; }
+    void SetReadOnly(bool readOnly) override { m_bReadOnly = readOnly; }
     bool Open(PmDbError& err) override {
         err.Reset();
         Close();
@@ -71,7 +72,9 @@ public:
         }
         std::string narrowPath = Narrow16(path.c_str());
         sqlite3* db = nullptr;
-        int rc = sqlite3_open_v2(narrowPath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        int rc = sqlite3_open_v2(narrowPath.c_str(), &db,
+                                 m_bReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
+                                 nullptr);
         if (rc == SQLITE_OK) {
             // SQLite reads the file lazily: make a file that is no database fail here.
             rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
@@ -96,6 +99,7 @@ public:
 private:
     std::u16string m_cs;
     sqlite3* m_db = nullptr;
+    bool m_bReadOnly = false;
 };
 
 class SqliteQuery : public PmDbQuery {

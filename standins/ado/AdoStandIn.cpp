@@ -27,6 +27,7 @@ const IID IID_StandInConnection = {
 
 constexpr long kAdStateClosed = 0;
 constexpr long kAdStateOpen = 1;
+constexpr long kAdModeRead = 1;
 
 struct Member {
     const wchar_t* name;
@@ -206,7 +207,7 @@ std::wstring AsciiOnly(const std::wstring& sql) {
 
 class Connection : public DispBase {
 public:
-    enum : DISPID { kConnectionString = 1, kOpen, kClose, kState, kExecute };
+    enum : DISPID { kConnectionString = 1, kOpen, kClose, kState, kExecute, kMode };
     ~Connection() override { Disconnect(); }
 
     SQLHDBC Handle() const { return m_dbc; }
@@ -218,6 +219,7 @@ protected:
                                    {L"Close", kClose},
                                    {L"State", kState},
                                    {L"Execute", kExecute},
+                                   {L"Mode", kMode},
                                    {nullptr, 0}};
         return m;
     }
@@ -246,6 +248,23 @@ protected:
             return true;
         case kState:
             SetLong(r, m_dbc ? kAdStateOpen : kAdStateClosed);
+            return true;
+        case kMode:
+            // As ADO: read/write while closed, read-only once open.
+            if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+                VARIANT* a = Arg(dp, 0);
+                VARIANT v;
+                VariantInit(&v);
+                if (m_dbc)
+                    f = {E_FAIL, L"Operation is not allowed when the object is open."};
+                else if (!a || FAILED(VariantChangeType(&v, a, 0, VT_I4)))
+                    f = {E_INVALIDARG, L"Arguments are of the wrong type, are out of acceptable "
+                                       L"range, or are in conflict with one another."};
+                else
+                    m_mode = v.lVal;
+            } else {
+                SetLong(r, m_mode);
+            }
             return true;
         case kExecute: {
             std::wstring sql;
@@ -314,7 +333,10 @@ private:
         if (check.hr != S_OK) {
             Disconnect();
             f = {E_FAIL, L"Unrecognized database format '" + path + L"'."};
+            return;
         }
+        // adModeRead: the engine refuses every change made through this connection.
+        if ((m_mode & 3) == kAdModeRead) RunStatement(L"PRAGMA query_only = 1", check);
     }
     static std::wstring UnixPath(const std::wstring& path) {
         using Fn = char*(CDECL*)(LPCWSTR);
@@ -341,7 +363,11 @@ private:
         std::wstring text = AsciiOnly(sql);
         SQLRETURN rc = SQLExecDirectW(
             st, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(text.c_str())), SQL_NTS);
-        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) f = {E_FAIL, Diag(SQL_HANDLE_STMT, st)};
+        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+            f = {E_FAIL, Diag(SQL_HANDLE_STMT, st)};
+            if ((m_mode & 3) == kAdModeRead && f.text.find(L"readonly") != std::wstring::npos)
+                f.text = L"Cannot update. Database or object is read-only.";
+        }
         SQLFreeHandle(SQL_HANDLE_STMT, st);
     }
     void Disconnect() {
@@ -357,6 +383,7 @@ private:
     }
 
     std::wstring m_cs;
+    long m_mode = 0;  // adModeUnknown
     SQLHENV m_env = SQL_NULL_HENV;
     SQLHDBC m_dbc = SQL_NULL_HDBC;
 };

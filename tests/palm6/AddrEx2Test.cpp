@@ -182,8 +182,14 @@ TEST_F(AddrEx2Test, WriteRecordUpdatesOnlyWhatChanged) {
     } const cases[] = {
         {"nothing", [](PmAddrEx2Record&) {}, true, nullptr},
         {"placement only", [](PmAddrEx2Record& r) { r.m_nPlacement = 77; }, true, nullptr},
-        {"phone label only", [](PmAddrEx2Record& r) { r.m_nPhoneLabel[3] = 6; }, false,
-         "UPDATE Main SET [Phone Label4]=6"},
+        // A label goes with its slot's number only.
+        {"phone label only", [](PmAddrEx2Record& r) { r.m_nPhoneLabel[3] = 6; }, false, nullptr},
+        {"phone number and its label",
+         [](PmAddrEx2Record& r) {
+             CxCopyText(r.m_szPhone[3], "555-4");
+             r.m_nPhoneLabel[3] = 6;
+         },
+         false, "UPDATE Main SET [Home Phone]='555-4', [Phone Label4]=6"},
         {"chat name and its label",
          [](PmAddrEx2Record& r) {
              CxCopyText(r.m_szChat1, "ann.chat");
@@ -219,8 +225,10 @@ TEST_F(AddrEx2Test, WriteRecordUpdatesOnlyWhatChanged) {
             ASSERT_EQ(again.GetRecords()->GetCount(), 2);
             PmAddrEx2Record got = *again.GetRecords()->GetAt(0);
             EXPECT_TRUE(RecordsEqual(&got, &r)) << c.what;
-            // Put the row back for the next case.
-            ASSERT_TRUE(util.WriteRecord(&base));
+            // Put the row back as loaded for the next case.
+            Fixture db(Path(), Existing());
+            ASSERT_TRUE(db.Exec("DELETE FROM Main WHERE [Record ID] = 1"));
+            ASSERT_TRUE(db.AddRecord(MakeRecord(1))) << db.Error();
         } else {
             EXPECT_EQ(log.Count("UPDATE"), 0) << c.what;
             EXPECT_EQ(log.Count("INSERT"), 0) << c.what;
@@ -241,8 +249,8 @@ TEST_F(AddrEx2Test, WriteRecordInsertsUnknownRecordsAndReportsRefusals) {
     EXPECT_EQ(Query("SELECT [Other Fax], [Pager] FROM Main WHERE [Record ID] = 40")[0],
               (std::vector<std::string>{"", ""}));
 
-    // Record ID 12 with another first name is not found: the insert clashes
-    // with the stored row and the refusal reaches the caller.
+    // A record not read from the database is inserted: with the Record ID
+    // of a stored row the insert clashes and the refusal reaches the caller.
     PmAddrEx2Record clash = MakeRecord(12);
     CxCopyText(clash.m_szFirstName, "Bob");
     log.Reset();
@@ -407,12 +415,13 @@ TEST(AddrEx2Columns, ChangedColumnsComeInTheirOrder) {
     b.m_nPrimaryContact = 99;               // 52
     b.m_nAvatar = 99;                       // 80
     b.m_nChat1LabelID = 99;                 // 65
-    b.m_nPhoneLabel[1] = 7;                 // 54
+    b.m_nPhoneLabel[1] = 7;                 // not listed: slot 2's number stays
+    b.m_nPhoneLabel[6] = 1;                 // 59, with slot 7's new number
     CxCopyText(b.m_szFirstYomi, "y");       // never listed
     b.m_nAddrLabel2 = 99;                   // never listed
     CxCopyText(b.m_szPhone[6], "p");        // 40
     ASSERT_TRUE(ListChangedColumns(&a, &b, cols, n));
-    EXPECT_EQ(std::vector<int>(cols, cols + n), (std::vector<int>{2, 40, 48, 77, 52, 80, 91, 54, 65}));
+    EXPECT_EQ(std::vector<int>(cols, cols + n), (std::vector<int>{2, 40, 48, 77, 52, 80, 91, 59, 65}));
     EXPECT_FALSE(ListChangedColumns(&a, nullptr, cols, n));
     EXPECT_FALSE(RecordsEqual(&a, nullptr));
     EXPECT_TRUE(RecordsEqual(&a, &a));
@@ -439,7 +448,7 @@ TEST_F(AddrEx2Test, TwoThousandContactsRoundTrip) {
     for (PmAddrEx2Record* r = util.GetRecords()->GetFirst(); r; r = util.GetRecords()->GetNext(), ++i)
         ASSERT_EQ(Describe(*r), Describe(book[static_cast<size_t>(i)])) << i;
 
-    PmAddrEx2Record changed = book[999];
+    PmAddrEx2Record changed = *util.GetRecords()->GetAt(999);
     CxCopyText(changed.m_szCompany, "M\xfcller & S\xf6hne \x80");
     CxCopyText(changed.m_szNote, "A new note, isn't it?");
     changed.m_nStatus = 2;
