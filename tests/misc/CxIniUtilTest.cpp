@@ -181,6 +181,10 @@ TEST_F(IniFixture, EncodingsAndOddLinesReadLikeWindows) {
         {"non-breaking space kept", "[S]\r\nk=\xA0v\xA0\r\n", "S", "k", "\xA0v\xA0"},
         {"key with blanks inside", "[S]\r\na b = c d \r\n", "S", "a b", "c d"},
         {"NUL inside a value", std::string("[S]\r\nk=a\0b\r\n", 12), "S", "k", "a"},
+        // Wine folds only ASCII letters.
+        {"accented names in another case", "[\xC9t\xE9]\r\n\xC4pfel=1\r\n", "\xE9T\xC9", "\xE4PFEL", "dflt"},
+        {"accented names in the same case", "[\xC9t\xE9]\r\n\xC4pfel=1\r\n", "\xC9T\xE9", "\xC4PFEL", "1"},
+        {"other letters of the code page in another case", "[\x8A\x8C]\r\nk=2\r\n", "\x9A\x9C", "K", "dflt"},
     };
     for (const auto& c : cases) {
         Write(c.file);
