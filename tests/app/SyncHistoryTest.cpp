@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "common/misc/CxPlatform.h"
 #include "support/LogCapture.h"
@@ -299,23 +300,26 @@ TEST_F(HistoryFixture, FailedSaveAtEachStepKeepsTheOldFile) {
 // (old or new), and the next save gets past a leftover temporary file.
 // The dying child runs the test again from its start (always so on
 // Windows), so it must find the parent's folder, not make its own.
-std::string FolderSharedWithChild(const std::string& own) {
-    constexpr const char* kVar = "VT_HISTORY_KILL_DIR";
-    const char* inherited = getenv(kVar);
+constexpr const char* kKillDirVar = "VT_HISTORY_KILL_DIR";
+
+// The parent makes the folder and hands it on; the child only finds it.
+std::string FolderSharedWithChild(std::unique_ptr<TempDir>& own) {
+    const char* inherited = getenv(kKillDirVar);
     if (inherited && *inherited) return inherited;
+    own = std::make_unique<TempDir>();
 #ifdef _WIN32
-    _putenv_s(kVar, own.c_str());
+    _putenv_s(kKillDirVar, own->Path().c_str());
 #else
-    setenv(kVar, own.c_str(), 1);
+    setenv(kKillDirVar, own->Path().c_str(), 1);
 #endif
-    return own;
+    return own->Path();
 }
 
 TEST(HistoryKill, KilledSaveAtEachStepLeavesAWholeHistory) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    TempDir dir;
+    std::unique_ptr<TempDir> dir;
     SyncHistoryMgr mgr;
-    const std::string folder = FolderSharedWithChild(dir.Path());
+    const std::string folder = FolderSharedWithChild(dir);
     mgr.SetDataFolder(folder.c_str());
     const std::string path = folder + "synchis.dat";
     for (int i = 0; i < 200; ++i) {
@@ -352,9 +356,9 @@ TEST(HistoryKill, KilledSaveAtEachStepLeavesAWholeHistory) {
     ASSERT_TRUE(back.Load(path.c_str()));
     EXPECT_EQ(back.GetCount(), 201u);
 #ifdef _WIN32
-    _putenv_s("VT_HISTORY_KILL_DIR", "");
+    _putenv_s(kKillDirVar, "");
 #else
-    unsetenv("VT_HISTORY_KILL_DIR");
+    unsetenv(kKillDirVar);
 #endif
 }
 
