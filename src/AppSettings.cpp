@@ -56,12 +56,20 @@ void LoadSettings(CxIniUtil& ini, AppSettings& s) {
     s.nLogLevel = ini.ReadInt(sec, "LogLevel", 3);
     s.nPDUserID = ini.ReadInt(sec, "PDUserID", 0);
     s.bUseAddrFile = ini.ReadBool(sec, "UseAddrFile", false);
-    ini.ReadString(sec, "AddrFileName", s.szAddrFileName, sizeof(s.szAddrFileName), "");
+    // One byte more than the field can hold tells a name that does not fit:
+    // a cut path would name another file.
+    char name[sizeof(s.szAddrFileName) + 1] = {};
+    if (ini.ReadString(sec, "AddrFileName", name, sizeof(name), "") < sizeof(s.szAddrFileName)) {
+        CxCopyText(s.szAddrFileName, sizeof(s.szAddrFileName), name);
+    } else {
+        s.bAddrFileNameRefused = true;  // logged and shown at start-up, once the log is set up
+    }
     s.bAddrCustom = ini.ReadBool(sec, "AddrCustom", false);
     for (int n = 1; n <= kCustomKeyCount; ++n)
         s.nAddrCustom[n - 1] = ini.ReadInt(sec, CustomKey(n).c_str(), 0);
     s.bWriteNotes = ini.ReadBool(sec, "WriteNotes", true);
     s.nAddrType = ini.ReadInt(sec, "AddrType", 1);
+    if (s.bAddrFileNameRefused) s.bUseAddrFile = false;
 }
 
 void SaveSettings(CxIniUtil& ini, const AppSettings& s) {
@@ -79,8 +87,12 @@ void SaveSettings(CxIniUtil& ini, const AppSettings& s) {
     ini.WriteBool(sec, "EnableDebug", s.bEnableDebug);
     ini.WriteInt(sec, "LogLevel", s.nLogLevel);
     ini.WriteInt(sec, "PDUserID", s.nPDUserID);
-    ini.WriteBool(sec, "UseAddrFile", s.bUseAddrFile);
-    ini.WriteString(sec, "AddrFileName", s.szAddrFileName);
+    // A refused file name the user did not replace stays stored as it was.
+    const bool keepStored = s.bAddrFileNameRefused && !s.bUseAddrFile && !s.szAddrFileName[0];
+    if (!keepStored) {
+        ini.WriteBool(sec, "UseAddrFile", s.bUseAddrFile);
+        ini.WriteString(sec, "AddrFileName", s.szAddrFileName);
+    }
     ini.WriteBool(sec, "AddrCustom", s.bAddrCustom);
     for (int n = 1; n <= kCustomKeyCount; ++n)
         ini.WriteInt(sec, CustomKey(n).c_str(), s.nAddrCustom[n - 1]);

@@ -46,11 +46,15 @@ struct AppSettings {
     int32_t nLogLevel;
     int32_t nPDUserID;
     bool bUseAddrFile;
-    char szAddrFileName[256];
+    char szAddrFileName[260];  // at most 259 characters
     bool bAddrCustom;
     int32_t nAddrCustom[kCustomKeyCount];  // keys "AddrCustom_1" .. "AddrCustom_10"
     bool bWriteNotes;
     int32_t nAddrType;
+    // The stored "AddrFileName" was longer than the field: it was ignored
+    // (not cut) and the contacts load by user. Start-up tells the user; the
+    // stored keys are left as they are.
+    bool bAddrFileNameRefused;
 };
 
 // The data folder: common application data + "brenvik" + "Vantoro_OL_PD",
@@ -75,7 +79,7 @@ void GetFieldMapping(const AppSettings& settings, int32_t out[kFieldMapCount]);
 struct PalmUserInfo {
     uint32_t nUserID;
     char szUserName[64];
-    char szUserDir[256];
+    char szUserDir[260];
 };
 
 // The process-wide user list owns its entries.

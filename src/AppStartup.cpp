@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxPlatform.h"
 #include "common/misc/CxText.h"
 #include "common/palm/PalmAddrInfo.h"
@@ -39,6 +40,18 @@ void StartPalmDesktop(const ErrorReporter& reportError) {
     // Every store finds a user's data folder through the user manager.
     PmAddrInfo::UseUserDataFolder();
     BuildPalmUserList(reportError);
+}
+
+void ReportRefusedSettings(const AppSettings& settings, const ErrorReporter& reportError) {
+    if (!settings.bAddrFileNameRefused) return;
+    CX_LOG(0, "The stored Palm Desktop contacts file name is longer than %u characters and was "
+              "ignored; the contacts are loaded by user.",
+           static_cast<unsigned>(sizeof(settings.szAddrFileName) - 1));
+    if (!reportError) return;
+    reportError(
+        "The Palm Desktop contacts file named in the settings has a path longer than 259 "
+        "characters, so it was not used. The contacts of the Palm Desktop user are loaded "
+        "instead. To use a contacts file, move it to a shorter path and choose it in Options.");
 }
 
 void StopPalmDesktop() {

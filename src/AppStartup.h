@@ -15,5 +15,9 @@ bool BuildPalmUserList(const ErrorReporter& reportError);
 // Start-up: the Palm Desktop folder becomes the current directory when
 // found, the four libraries are loaded, the user list is built.
 void StartPalmDesktop(const ErrorReporter& reportError);
+// Start-up: tells the user about settings that were refused when loaded.
+struct AppSettings;
+void ReportRefusedSettings(const AppSettings& settings, const ErrorReporter& reportError);
+
 // Shutdown: the user list is freed and the libraries are unloaded.
 void StopPalmDesktop();

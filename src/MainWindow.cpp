@@ -133,7 +133,11 @@ void TfmMain::FormCreate() {
                          modeIds[m_Settings.nSyncMode - 1]);
 
     ApplyLogSettings(m_Settings, m_szDataFolder);
-    StartPalmDesktop([this](const char* text) { Message(text, "Error", MB_OK | MB_ICONERROR); });
+    const ErrorReporter reportError = [this](const char* text) {
+        Message(text, "Error", MB_OK | MB_ICONERROR);
+    };
+    StartPalmDesktop(reportError);
+    ReportRefusedSettings(m_Settings, reportError);
 
     SetWindowPos(m_hWnd, nullptr, 0, 0, kFirstWindowWidth, 660, SWP_NOMOVE | SWP_NOZORDER);
     ShowPage(PAGE_LIST);

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxPlatform.h"
+#include "src/AppStartup.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 using vt_test::ReadText;
@@ -114,7 +117,57 @@ TEST_F(SettingsFixture, OddValuesTable) {
     EXPECT_EQ(s.nNewColor, 12);
     EXPECT_FALSE(s.bShowWizard);
     EXPECT_EQ(s.nConfAction, -1);
-    EXPECT_EQ(strlen(s.szAddrFileName), 255u);  // cut to the field
+    EXPECT_STREQ(s.szAddrFileName, "");  // too long: refused, never cut
+    EXPECT_TRUE(s.bAddrFileNameRefused);
+}
+
+// A stored contacts file name that does not fit is refused whole: a cut
+// path would name another file. The user is told at start-up and the
+// stored keys survive the save at exit.
+TEST_F(SettingsFixture, StoredFileNameTooLongIsRefusedNotCut) {
+    struct Case { size_t length; bool refused; };
+    const Case cases[] = {{0, false}, {255, false}, {259, false}, {260, true}, {1000, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        const std::string name = c.length ? "C:\\" + std::string(c.length - 3, 'p') : "";
+        const std::string stored = "[Vantoro_OL_PD]\r\nUseAddrFile=1\r\nAddrFileName=" + name + "\r\n";
+        WriteText(path, stored);
+        AppSettings s;
+        LoadSettings(ini, s);
+        EXPECT_EQ(s.bAddrFileNameRefused, c.refused);
+        EXPECT_EQ(s.bUseAddrFile, !c.refused);  // refused: the contacts load by user
+        EXPECT_EQ(std::string(s.szAddrFileName), c.refused ? "" : name);
+
+        std::vector<std::string> shown;
+        vt_test::LogCapture log;
+        ReportRefusedSettings(s, [&](const char* text) { shown.push_back(text); });
+        ASSERT_EQ(shown.size(), c.refused ? 1u : 0u);
+        if (c.refused) {
+            EXPECT_THAT(shown[0], ::testing::HasSubstr("longer than 259 characters"));
+            EXPECT_EQ(log.Count("contacts file name is longer than 259 characters and was ignored"), 1);
+        }
+
+        SaveSettings(ini, s);
+        char back[1100] = {};
+        ini.ReadString("Vantoro_OL_PD", "AddrFileName", back, sizeof(back), "");
+        EXPECT_EQ(std::string(back), name);
+        EXPECT_TRUE(ini.ReadBool("Vantoro_OL_PD", "UseAddrFile", false));
+    }
+}
+
+TEST_F(SettingsFixture, ChoosingAnotherFileReplacesARefusedName) {
+    WriteText(path, "[Vantoro_OL_PD]\r\nUseAddrFile=1\r\nAddrFileName=" + std::string(300, 'q') + "\r\n");
+    AppSettings s;
+    LoadSettings(ini, s);
+    ASSERT_TRUE(s.bAddrFileNameRefused);
+    s.bUseAddrFile = true;
+    strcpy(s.szAddrFileName, "D:\\short\\address.dat");
+    SaveSettings(ini, s);
+    AppSettings again;
+    LoadSettings(ini, again);
+    EXPECT_FALSE(again.bAddrFileNameRefused);
+    EXPECT_TRUE(again.bUseAddrFile);
+    EXPECT_STREQ(again.szAddrFileName, "D:\\short\\address.dat");
 }
 
 TEST_F(SettingsFixture, LogWriterTakesLevelClampedAndFolder) {

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "common/misc/CxPlatform.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 using vt_test::ReadBytes;
@@ -120,53 +123,82 @@ TEST_F(HistoryFixture, MissingFileOrNoDataFolder) {
     EXPECT_FALSE(mgr.Save(blocked.c_str()));
 }
 
-// Damaged files: never a crash, never reading past the end, what could be
-// read is kept.
+// One stored entry as a run writes it: a description, two times, a count.
+void PutEntry(std::vector<uint8_t>& v, const std::string& text, int32_t count) {
+    PutInt(v, static_cast<int32_t>(text.size()));
+    v.insert(v.end(), text.begin(), text.end());
+    PutDouble(v, 46000.5);
+    PutDouble(v, 46000.75);
+    PutInt(v, count);
+    for (int i = 0; i < 20; ++i) PutInt(v, 0);
+}
+
+// Odd and damaged files: never a crash, never reading past the end, the
+// whole entries before the damage are kept; only content no history can
+// hold is moved aside.
 struct BadFile {
     const char* name;
     std::vector<uint8_t> bytes;
     size_t entries;
     const char* lastDescription;
     int32_t lastCount;
+    bool damaged;
 };
 
 std::vector<BadFile> BadFiles() {
     std::vector<BadFile> cases;
-    cases.push_back({"empty file", {}, 0, nullptr, 0});
-    cases.push_back({"short count", {1, 0}, 0, nullptr, 0});
+    cases.push_back({"empty file", {}, 0, nullptr, 0, false});
+    cases.push_back({"short count", {1, 0}, 0, nullptr, 0, false});
     {
         std::vector<uint8_t> v;
         PutInt(v, 0x7FFFFFFF);
-        cases.push_back({"huge count, no entries", v, 0, nullptr, 0});
-        PutInt(v, 3);
-        v.insert(v.end(), {'a', 'b', 'c'});
-        PutDouble(v, 1.0);
-        PutDouble(v, 2.0);
-        PutInt(v, 9);
-        cases.push_back({"huge count, one entry cut inside its reserved numbers", v, 1, "abc", 9});
+        cases.push_back({"huge count, no entries", v, 0, nullptr, 0, true});
+        std::vector<uint8_t> zeros = v;
+        zeros.resize(zeros.size() + 10 * 1024 * 1024, 0);
+        cases.push_back({"huge count followed by 10 MB of zeros", zeros, 0, nullptr, 0, true});
+        PutEntry(v, "abc", 9);
+        PutEntry(v, "def", 10);
+        std::vector<uint8_t> thenZeros = v;
+        thenZeros.resize(thenZeros.size() + 5000, 0);
+        cases.push_back({"huge count, two entries, then zeros", thenZeros, 2, "def", 10, true});
+        v.resize(v.size() - 30);
+        cases.push_back({"huge count, second entry cut", v, 1, "abc", 9, true});
     }
     {
         std::vector<uint8_t> v;
         PutInt(v, -5);
-        PutInt(v, 1);
-        cases.push_back({"negative count", v, 0, nullptr, 0});
+        PutEntry(v, "x", 1);
+        cases.push_back({"negative count", v, 0, nullptr, 0, true});
+    }
+    {
+        std::vector<uint8_t> v;
+        PutInt(v, 3);
+        PutEntry(v, "kept", 4);
+        PutInt(v, 0x7FFFFFF0);  // text length far beyond the file
+        v.insert(v.end(), 300, 'z');
+        cases.push_back({"text length past the end", v, 1, "kept", 4, true});
     }
     {
         std::vector<uint8_t> v;
         PutInt(v, 2);
-        PutInt(v, 0x7FFFFFF0);  // text length far beyond the file
-        v.insert(v.end(), {'z', 'z'});
-        cases.push_back({"huge text length", v, 1, "zz", 0});
+        PutEntry(v, "kept", 4);
+        PutInt(v, -100);
+        v.resize(v.size() + 200, 0);
+        cases.push_back({"negative text length", v, 1, "kept", 4, true});
     }
     {
+        // A cut history of real entries: the count fits the bytes, so the file
+        // is only short, not damaged; the cut entry is not made up.
         std::vector<uint8_t> v;
-        PutInt(v, 1);
-        PutInt(v, -100);  // negative length reads nothing more
-        PutDouble(v, 3.0);
-        PutDouble(v, 4.0);
         PutInt(v, 5);
-        for (int i = 0; i < 20; ++i) PutInt(v, 0);
-        cases.push_back({"negative text length", v, 1, "", 5});
+        for (int i = 0; i < 3; ++i) PutEntry(v, std::string(200, char('a' + i)), i);
+        v.resize(v.size() - 50);
+        cases.push_back({"short of its count, long entries", v, 2, nullptr, 1, false});
+        std::vector<uint8_t> shortOnes;
+        PutInt(shortOnes, 10);
+        for (int i = 0; i < 3; ++i) PutEntry(shortOnes, "run", 20 + i);
+        shortOnes.resize(shortOnes.size() - 3);
+        cases.push_back({"short of its count, short entries", shortOnes, 2, "run", 21, true});
     }
     {
         std::vector<uint8_t> v;
@@ -181,32 +213,153 @@ std::vector<BadFile> BadFiles() {
             PutInt(v, 3);
             v.insert(v.end(), {'r', 's', 't'});
         }
-        std::vector<uint8_t> second;
-        PutInt(second, 1);
-        second.push_back('Q');
-        PutDouble(second, 0.0);
-        PutDouble(second, 0.0);
-        PutInt(second, 88);
-        for (int i = 0; i < 20; ++i) PutInt(second, 0);
-        v.insert(v.end(), second.begin(), second.end());
-        cases.push_back({"over-long texts cut, next entry aligned", v, 2, "Q", 88});
+        PutEntry(v, "Q", 88);
+        cases.push_back({"over-long texts cut, next entry aligned", v, 2, "Q", 88, false});
     }
     return cases;
 }
 
-TEST_F(HistoryFixture, DamagedFilesLoadWhatTheyHold) {
+TEST_F(HistoryFixture, DamagedFilesKeepTheirWholeEntriesAndAreMovedAside) {
     for (const BadFile& c : BadFiles()) {
         SCOPED_TRACE(c.name);
-        const std::string path = dir.File("bad.dat");
+        TempDir own;
+        const std::string path = own.File("synchis.dat");
         WriteBytes(path, c.bytes);
         SyncHistoryMgr m;
         EXPECT_TRUE(m.Load(path.c_str()));
         ASSERT_EQ(m.GetCount(), c.entries);
+        if (c.damaged) {
+            EXPECT_EQ(m.GetDamagedPath(), path + ".damaged");
+            EXPECT_FALSE(vt_test::Exists(path));
+            EXPECT_EQ(ReadBytes(path + ".damaged"), c.bytes);
+        } else {
+            EXPECT_EQ(m.GetDamagedPath(), "");
+            EXPECT_EQ(ReadBytes(path), c.bytes);
+        }
         if (c.entries == 0) continue;
         SyncHistoryEntry* last = m.GetLast();
-        EXPECT_STREQ(last->szDescription, c.lastDescription);
+        if (c.lastDescription) {
+            EXPECT_STREQ(last->szDescription, c.lastDescription);
+        }
         EXPECT_EQ(last->nRecordCount, c.lastCount);
     }
+}
+
+TEST_F(HistoryFixture, DamageIsLoggedAndAnEarlierCopyIsNotOverwritten) {
+    vt_test::LogCapture log;
+    std::vector<uint8_t> bad;
+    PutInt(bad, -1);
+    WriteBytes(DefaultPath(), bad);
+    WriteBytes(DefaultPath() + ".damaged", {1, 2, 3});
+    ASSERT_TRUE(mgr.Load(nullptr));
+    EXPECT_EQ(mgr.GetDamagedPath(), DefaultPath() + ".damaged2");
+    EXPECT_EQ(ReadBytes(DefaultPath() + ".damaged"), std::vector<uint8_t>({1, 2, 3}));
+    EXPECT_TRUE(log.Has(1, "The history file " + DefaultPath() + " is damaged (a negative count); "
+                           "it was moved to " + DefaultPath() + ".damaged2."));
+    // The next save starts a fresh file.
+    SyncHistoryEntry e = MakeEntry("after", 1, 2, 3);
+    mgr.AddEntry(&e);
+    ASSERT_TRUE(mgr.Save(nullptr));
+    SyncHistoryMgr again;
+    ASSERT_TRUE(again.Load(DefaultPath().c_str()));
+    EXPECT_EQ(again.GetCount(), 1u);
+    EXPECT_EQ(again.GetDamagedPath(), "");
+}
+
+// A save that fails at any step leaves the history as it was and no
+// temporary file behind.
+TEST_F(HistoryFixture, FailedSaveAtEachStepKeepsTheOldFile) {
+    for (int i = 0; i < 3; ++i) {
+        SyncHistoryEntry e = MakeEntry("old", i, i, i);
+        mgr.AddEntry(&e);
+    }
+    ASSERT_TRUE(mgr.Save(nullptr));
+    const auto before = ReadBytes(DefaultPath());
+    SyncHistoryEntry added = MakeEntry("new", 9, 9, 9);
+    mgr.AddEntry(&added);
+    const HistorySaveStep steps[] = {HistorySaveStep::OpenTemp, HistorySaveStep::Write,
+                                     HistorySaveStep::Flush, HistorySaveStep::Replace};
+    for (HistorySaveStep step : steps) {
+        SCOPED_TRACE(static_cast<int>(step));
+        vt_test::LogCapture log;
+        mgr.SetSaveFault([step](HistorySaveStep s) { return s == step; });
+        EXPECT_FALSE(mgr.Save(nullptr));
+        EXPECT_EQ(ReadBytes(DefaultPath()), before);
+        EXPECT_FALSE(vt_test::Exists(DefaultPath() + ".vtnew"));
+        EXPECT_EQ(log.Count("Failed to save the history"), 1);
+    }
+    mgr.SetSaveFault(nullptr);
+    ASSERT_TRUE(mgr.Save(nullptr));
+    SyncHistoryMgr back;
+    ASSERT_TRUE(back.Load(DefaultPath().c_str()));
+    EXPECT_EQ(back.GetCount(), 4u);
+    EXPECT_FALSE(vt_test::Exists(DefaultPath() + ".vtnew"));
+}
+
+// The process dies at each step of a save: the history still loads whole
+// (old or new), and the next save gets past a leftover temporary file.
+// The dying child runs the test again from its start (always so on
+// Windows), so it must find the parent's folder, not make its own.
+constexpr const char* kKillDirVar = "VT_HISTORY_KILL_DIR";
+
+// The parent makes the folder and hands it on; the child only finds it.
+std::string FolderSharedWithChild(std::unique_ptr<TempDir>& own) {
+    const char* inherited = getenv(kKillDirVar);
+    if (inherited && *inherited) return inherited;
+    own = std::make_unique<TempDir>();
+#ifdef _WIN32
+    _putenv_s(kKillDirVar, own->Path().c_str());
+#else
+    setenv(kKillDirVar, own->Path().c_str(), 1);
+#endif
+    return own->Path();
+}
+
+TEST(HistoryKill, KilledSaveAtEachStepLeavesAWholeHistory) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::unique_ptr<TempDir> dir;
+    SyncHistoryMgr mgr;
+    const std::string folder = FolderSharedWithChild(dir);
+    mgr.SetDataFolder(folder.c_str());
+    const std::string path = folder + "synchis.dat";
+    for (int i = 0; i < 200; ++i) {
+        SyncHistoryEntry e = MakeEntry("old run", i, i + 1, i);
+        mgr.AddEntry(&e);
+    }
+    ASSERT_TRUE(mgr.Save(nullptr));
+    const HistorySaveStep steps[] = {HistorySaveStep::OpenTemp, HistorySaveStep::Write,
+                                     HistorySaveStep::Flush, HistorySaveStep::Replace};
+    for (HistorySaveStep step : steps) {
+        SCOPED_TRACE(static_cast<int>(step));
+        EXPECT_EXIT(
+            {
+                SyncHistoryEntry e = MakeEntry("new run", 0, 0, 1);
+                mgr.AddEntry(&e);
+                mgr.SetSaveFault([step](HistorySaveStep s) {
+                    if (s == step) std::_Exit(7);
+                    return false;
+                });
+                mgr.Save(nullptr);
+            },
+            ::testing::ExitedWithCode(7), "");
+        SyncHistoryMgr back;
+        ASSERT_TRUE(back.Load(path.c_str()));
+        EXPECT_EQ(back.GetCount(), 200u);
+        EXPECT_EQ(back.GetDamagedPath(), "");
+    }
+    EXPECT_TRUE(vt_test::Exists(path + ".vtnew"));  // left by the last kill
+    SyncHistoryEntry e = MakeEntry("after", 0, 0, 2);
+    mgr.AddEntry(&e);
+    ASSERT_TRUE(mgr.Save(nullptr));
+    EXPECT_FALSE(vt_test::Exists(path + ".vtnew"));
+    SyncHistoryMgr back;
+    ASSERT_TRUE(back.Load(path.c_str()));
+    EXPECT_EQ(back.GetCount(), 201u);
+#ifdef _WIN32
+    _putenv_s(kKillDirVar, "");
+#else
+    unsetenv(kKillDirVar);
+#endif
 }
 
 TEST_F(HistoryFixture, OverLongDescriptionIsCutTo255) {

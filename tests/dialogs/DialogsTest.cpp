@@ -254,7 +254,7 @@ TEST_F(DialogTest, OptionsFileBoxEnablesItsControlsAndGuardsTheName) {
         Press(dlg, IDOK);
     };
     ASSERT_EQ(ShowOptionsDialog(nullptr, ctx), 1);
-    EXPECT_EQ(std::string(settings.szAddrFileName), longName.substr(0, 255));
+    EXPECT_EQ(std::string(settings.szAddrFileName), longName.substr(0, sizeof(settings.szAddrFileName) - 1));
 }
 
 TEST_F(DialogTest, OptionsOtherBoxesAreTransferred) {

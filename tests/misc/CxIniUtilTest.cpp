@@ -145,6 +145,65 @@ TEST_F(IniFixture, OddFilesReadWithoutHarm) {
     EXPECT_EQ(Read("S", "k"), "last");
 }
 
+// Files in other encodings and with odd line ends, read the way Wine's
+// profile functions read them (this table runs under Wine too).
+std::string Utf16(const std::u16string& text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : text) {
+        const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
+TEST_F(IniFixture, EncodingsAndOddLinesReadLikeWindows) {
+    struct Case { const char* name; std::string file; const char* section; const char* key; std::string expected; };
+    const Case cases[] = {
+        {"UTF-8 mark", "\xEF\xBB\xBF[S]\r\nk=v\r\n", "S", "k", "v"},
+        {"UTF-8 mark, accented value", "\xEF\xBB\xBF[S]\r\nk=caf\xC3\xA9\r\n", "S", "k", "caf\xE9"},
+        {"UTF-8 mark, value outside the code page", "\xEF\xBB\xBF[S]\r\nk=\xE4\xB8\xAD!\r\n", "S", "k", "?!"},
+        {"UTF-8 mark only", "\xEF\xBB\xBF", "S", "k", "dflt"},
+        {"UTF-8 without a mark stays ANSI", "[S]\r\nk=caf\xC3\xA9\r\n", "S", "k", "caf\xC3\xA9"},
+        {"UTF-16LE mark", Utf16(u"[S]\r\nk=v\r\n", false), "S", "k", "v"},
+        {"UTF-16LE mark, accented key and value", Utf16(u"[S]\r\n\u00e9=\u00e8\u4e2d\r\n", false), "S", "\xE9", "\xE8?"},
+        {"UTF-16LE mark, odd length", Utf16(u"[S]\r\nk=v\r\n", false) + "x", "S", "k", "v"},
+        {"UTF-16BE mark", Utf16(u"[S]\r\nk=v\r\n", true), "S", "k", "v"},
+        {"carriage returns only", "[S]\rk=v\rj=w\r", "S", "j", "w"},
+        {"carriage returns only, first key", "[S]\rk=v\rj=w\r", "S", "k", "v"},
+        {"mixed line ends", "[S]\n\rk=v\r\r\nj=w", "S", "j", "w"},
+        {"blanks inside the brackets", "[ S ]\r\nk=v\r\n", "S", "k", "v"},
+        {"blank after the name", "[S ]\r\nk=v\r\n", "S", "k", "v"},
+        {"tab before the name", "[\tS]\r\nk=v\r\n", "S", "k", "v"},
+        {"text after the bracket", "[S] tail\r\nk=v\r\n", "S", "k", "v"},
+        {"no closing bracket", "[S\r\nk=v\r\n", "S", "k", "dflt"},
+        {"end-of-file character", "[S]\r\nk=v\x1a\r\n", "S", "k", "v"},
+        {"non-breaking space kept", "[S]\r\nk=\xA0v\xA0\r\n", "S", "k", "\xA0v\xA0"},
+        {"key with blanks inside", "[S]\r\na b = c d \r\n", "S", "a b", "c d"},
+        {"NUL inside a value", std::string("[S]\r\nk=a\0b\r\n", 12), "S", "k", "a"},
+        // Wine folds only ASCII letters.
+        {"accented names in another case", "[\xC9t\xE9]\r\n\xC4pfel=1\r\n", "\xE9T\xC9", "\xE4PFEL", "dflt"},
+        {"accented names in the same case", "[\xC9t\xE9]\r\n\xC4pfel=1\r\n", "\xC9T\xE9", "\xC4PFEL", "1"},
+        {"other letters of the code page in another case", "[\x8A\x8C]\r\nk=2\r\n", "\x9A\x9C", "K", "dflt"},
+    };
+    for (const auto& c : cases) {
+        Write(c.file);
+        EXPECT_EQ(Read(c.section, c.key), c.expected) << c.name;
+    }
+}
+
+TEST_F(IniFixture, WriteKeepsTheFileEncoding) {
+    Write(Utf16(u"[S]\r\nold=\u4e2d\r\n", false));
+    EXPECT_TRUE(ini.WriteString("S", "new", "\xE9"));
+    EXPECT_EQ(ReadText(dir.File("t.ini")), Utf16(u"[S]\r\nold=\u4e2d\r\nnew=\u00e9\r\n", false));
+    Write("\xEF\xBB\xBF[S]\r\nk=\xE4\xB8\xAD\r\n");
+    EXPECT_TRUE(ini.WriteString("S", "n", "\xE9"));
+    EXPECT_EQ(ReadText(dir.File("t.ini")), "\xEF\xBB\xBF[S]\r\nk=\xE4\xB8\xAD\r\nn=\xC3\xA9\r\n");
+    Write("[S]\rk=v\r");
+    EXPECT_TRUE(ini.WriteString("S", "j", "w"));
+    EXPECT_EQ(ReadText(dir.File("t.ini")), "[S]\r\nk=v\r\nj=w\r\n");
+}
+
 TEST_F(IniFixture, MissingFileReadsDefaultsAndIsCreatedOnWrite) {
     EXPECT_EQ(Read("S", "k"), "dflt");
     EXPECT_EQ(ini.ReadInt("S", "k", 9), 9);
