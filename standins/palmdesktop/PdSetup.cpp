@@ -325,6 +325,12 @@ bool WriteAddressData(int generation, const std::string& path,
             Db db;
             ok = db.Open(path, error) &&
                  db.Exec("UPDATE Main SET [Record ID] = rowid, [Status] = 0, [Placement] = rowid",
+                         error) &&
+                 // As Palm Desktop keeps them: Record ID is the table's key, and
+                 // the Information table names the next free one.
+                 db.Exec("CREATE UNIQUE INDEX MainRecordID ON Main ([Record ID])", error) &&
+                 db.Exec("INSERT INTO Information ([Name], [Note]) SELECT 'FreeRecID', "
+                         "CAST(COALESCE(MAX([Record ID]), 0) + 1 AS TEXT) FROM Main",
                          error);
         }
     }
