@@ -25,7 +25,10 @@ struct Whole {
     const char* m_pText;
     size_t m_nWidth;
 };
-#define PM_WHOLE(id, field) Whole{id, field, sizeof(field)}
+template <size_t N>
+Whole W(int32_t id, const char (&field)[N]) {
+    return Whole{id, field, N};
+}
 
 void TakeWhole(const Whole* fields, size_t count, unsigned codePage, CxExportContact& out) {
     for (size_t i = 0; i < count; ++i)
@@ -63,50 +66,50 @@ unsigned PmExportCodePage(const PmAddrInfo& info, unsigned option) {
 void PmExportWholeTexts(const PmAddrInfoRecord& rec, unsigned cp, CxExportContact& out) {
     if (const PmAddrRecord* a = rec.m_pAddr.get()) {
         const Whole f[] = {
-            PM_WHOLE(FID_FIRST_NAME, a->szFirstName), PM_WHOLE(FID_LAST_NAME, a->szLastName),
-            PM_WHOLE(FID_COMPANY, a->szCompany),      PM_WHOLE(FID_TITLE, a->szTitle),
-            PM_WHOLE(FID_WORK_STREET, a->szAddress),  PM_WHOLE(FID_WORK_CITY, a->szCity),
-            PM_WHOLE(FID_WORK_STATE, a->szState),     PM_WHOLE(FID_WORK_POSTAL, a->szZipCode),
-            PM_WHOLE(FID_WORK_COUNTRY, a->szCountry), PM_WHOLE(FID_NOTE, a->szNote),
+            W(FID_FIRST_NAME, a->szFirstName), W(FID_LAST_NAME, a->szLastName),
+            W(FID_COMPANY, a->szCompany),      W(FID_TITLE, a->szTitle),
+            W(FID_WORK_STREET, a->szAddress),  W(FID_WORK_CITY, a->szCity),
+            W(FID_WORK_STATE, a->szState),     W(FID_WORK_POSTAL, a->szZipCode),
+            W(FID_WORK_COUNTRY, a->szCountry), W(FID_NOTE, a->szNote),
         };
         TakeWhole(f, sizeof f / sizeof f[0], cp, out);
     } else if (const PmAddrExRecord* e = rec.m_pAddrEx.get()) {
         const Whole f[] = {
-            PM_WHOLE(FID_FIRST_NAME, e->szFirstName), PM_WHOLE(FID_LAST_NAME, e->szLastName),
-            PM_WHOLE(FID_COMPANY, e->szCompany),      PM_WHOLE(FID_TITLE, e->szTitle),
-            PM_WHOLE(FID_NOTE, e->szNote),            PM_WHOLE(FID_IM1, e->szIm1),
-            PM_WHOLE(FID_IM2, e->szIm2),
+            W(FID_FIRST_NAME, e->szFirstName), W(FID_LAST_NAME, e->szLastName),
+            W(FID_COMPANY, e->szCompany),      W(FID_TITLE, e->szTitle),
+            W(FID_NOTE, e->szNote),            W(FID_IM1, e->szIm1),
+            W(FID_IM2, e->szIm2),
         };
         TakeWhole(f, sizeof f / sizeof f[0], cp, out);
         for (int k = 0; k < 3; ++k) {
             const PmAddrExAddress& ad = e->addresses[k];
             const int32_t base = FID_WORK_STREET + 5 * k;
             const Whole g[] = {
-                PM_WHOLE(base, ad.szStreet),      PM_WHOLE(base + 1, ad.szCity),
-                PM_WHOLE(base + 2, ad.szState),   PM_WHOLE(base + 3, ad.szZipCode),
-                PM_WHOLE(base + 4, ad.szCountry),
+                W(base, ad.szStreet),      W(base + 1, ad.szCity),
+                W(base + 2, ad.szState),   W(base + 3, ad.szZipCode),
+                W(base + 4, ad.szCountry),
             };
             TakeWhole(g, sizeof g / sizeof g[0], cp, out);
         }
     } else if (const PmAddrEx2Record* x = rec.m_pAddrEx2.get()) {
         const Whole f[] = {
-            PM_WHOLE(FID_FIRST_NAME, x->m_szFirstName),   PM_WHOLE(FID_LAST_NAME, x->m_szLastName),
-            PM_WHOLE(FID_MIDDLE_NAME, x->m_szMiddleName), PM_WHOLE(FID_PREFIX, x->m_szPrefix),
-            PM_WHOLE(FID_SUFFIX, x->m_szSuffix),          PM_WHOLE(FID_NICK_NAME, x->m_szNickName),
-            PM_WHOLE(FID_DISPLAY_NAME, x->m_szEnglishName), PM_WHOLE(FID_NOTE, x->m_szNote),
-            PM_WHOLE(FID_COMPANY, x->m_szCompany),        PM_WHOLE(FID_TITLE, x->m_szJobTitle),
-            PM_WHOLE(FID_WORK_STREET, x->m_szWorkStreet), PM_WHOLE(FID_WORK_CITY, x->m_szWorkCity),
-            PM_WHOLE(FID_WORK_STATE, x->m_szWorkState),   PM_WHOLE(FID_WORK_POSTAL, x->m_szWorkZip),
-            PM_WHOLE(FID_WORK_COUNTRY, x->m_szWorkCountry),
-            PM_WHOLE(FID_HOME_STREET, x->m_szHomeStreet), PM_WHOLE(FID_HOME_CITY, x->m_szHomeCity),
-            PM_WHOLE(FID_HOME_STATE, x->m_szHomeState),   PM_WHOLE(FID_HOME_POSTAL, x->m_szHomeZip),
-            PM_WHOLE(FID_HOME_COUNTRY, x->m_szHomeCountry),
-            PM_WHOLE(FID_OTHER_STREET, x->m_szOtherStreet),
-            PM_WHOLE(FID_OTHER_CITY, x->m_szOtherCity),   PM_WHOLE(FID_OTHER_STATE, x->m_szOtherState),
-            PM_WHOLE(FID_OTHER_POSTAL, x->m_szOtherZip),
-            PM_WHOLE(FID_OTHER_COUNTRY, x->m_szOtherCountry),
-            PM_WHOLE(FID_IM1, x->m_szChat1),              PM_WHOLE(FID_IM2, x->m_szChat2),
-            PM_WHOLE(FID_ASSISTANT_NAME, x->m_szAssistantName),
+            W(FID_FIRST_NAME, x->m_szFirstName),   W(FID_LAST_NAME, x->m_szLastName),
+            W(FID_MIDDLE_NAME, x->m_szMiddleName), W(FID_PREFIX, x->m_szPrefix),
+            W(FID_SUFFIX, x->m_szSuffix),          W(FID_NICK_NAME, x->m_szNickName),
+            W(FID_DISPLAY_NAME, x->m_szEnglishName), W(FID_NOTE, x->m_szNote),
+            W(FID_COMPANY, x->m_szCompany),        W(FID_TITLE, x->m_szJobTitle),
+            W(FID_WORK_STREET, x->m_szWorkStreet), W(FID_WORK_CITY, x->m_szWorkCity),
+            W(FID_WORK_STATE, x->m_szWorkState),   W(FID_WORK_POSTAL, x->m_szWorkZip),
+            W(FID_WORK_COUNTRY, x->m_szWorkCountry),
+            W(FID_HOME_STREET, x->m_szHomeStreet), W(FID_HOME_CITY, x->m_szHomeCity),
+            W(FID_HOME_STATE, x->m_szHomeState),   W(FID_HOME_POSTAL, x->m_szHomeZip),
+            W(FID_HOME_COUNTRY, x->m_szHomeCountry),
+            W(FID_OTHER_STREET, x->m_szOtherStreet),
+            W(FID_OTHER_CITY, x->m_szOtherCity),   W(FID_OTHER_STATE, x->m_szOtherState),
+            W(FID_OTHER_POSTAL, x->m_szOtherZip),
+            W(FID_OTHER_COUNTRY, x->m_szOtherCountry),
+            W(FID_IM1, x->m_szChat1),              W(FID_IM2, x->m_szChat2),
+            W(FID_ASSISTANT_NAME, x->m_szAssistantName),
         };
         TakeWhole(f, sizeof f / sizeof f[0], cp, out);
     }

@@ -1,5 +1,6 @@
 #include "tools/vtexport/VtExport.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
