@@ -7,6 +7,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64
   unixodbc libsqliteodbc
   zip
+  python3-vobject
 )
 PACKAGES+=("$@")
 missing=()

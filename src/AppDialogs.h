@@ -7,11 +7,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 struct AppSettings;
 struct CommAddr;
 class PalmUserList;
 class OlAddrUtil;
+class PmAddrInfo;
+class CommAddrMgr;
 
 struct DialogContext {
     AppSettings* settings = nullptr;     // edited in memory only
@@ -29,4 +32,14 @@ int ShowDebugSettingsDialog(HWND owner, DialogContext& ctx);
 // The problem report; returns 1 when the user chose to quit the program.
 int ShowProblemReportDialog(HWND owner, DialogContext& ctx);
 int ShowAboutDialog(HWND owner);
+
+// What File > Export... may write: the two lists and their ticked rows.
+struct ExportContext {
+    PmAddrInfo* palm = nullptr;                // the loaded facade; null: the store alone
+    const CommAddrMgr* palmStore = nullptr;    // null: no Palm Desktop list
+    const CommAddrMgr* outlookStore = nullptr; // null: no Outlook list
+    std::vector<const CommAddr*> palmTicked, outlookTicked;
+    unsigned codePage = 1252;  // texts of classic and 4.1.x files
+};
+int ShowExportDialog(HWND owner, ExportContext& ctx);
 #endif

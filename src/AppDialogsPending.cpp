@@ -9,3 +9,4 @@ int ShowDetailDialog(HWND, const CommAddr&) { return -1; }
 int ShowDebugSettingsDialog(HWND, DialogContext&) { return -1; }
 int ShowProblemReportDialog(HWND, DialogContext&) { return -1; }
 int ShowAboutDialog(HWND) { return -1; }
+int ShowExportDialog(HWND, ExportContext&) { return -1; }

@@ -526,6 +526,24 @@ void TfmMain::miToolOptionClick() {
     }
 }
 
+void TfmMain::ExportContacts() {
+    ExportContext ctx;
+    auto ticked = [](HWND list, std::vector<const CommAddr*>& out) {
+        for (int i = 0; i < RowCount(list); ++i)
+            if (ListView_GetCheckState(list, i)) out.push_back(RowRecord(list, i));
+    };
+    if (m_pPalm) {
+        ctx.palm = m_pPalm->GetFacade();
+        ctx.palmStore = &m_pPalm->GetStore();
+        ticked(GetPalmList(), ctx.palmTicked);
+    }
+    if (m_pOutlook) {
+        ctx.outlookStore = &m_pOutlook->GetStore();
+        ticked(GetOutlookList(), ctx.outlookTicked);
+    }
+    ShowExportDialog(m_hWnd, ctx);
+}
+
 void TfmMain::miToolDebugClick() {
     DialogContext ctx = MakeDialogContext();
     ShowDebugSettingsDialog(m_hWnd, ctx);
@@ -590,6 +608,7 @@ void TfmMain::OnCommand(int id, int code, HWND) {
         break;
     case IDC_BTNADDRSTART:
     case IDM_FILESYNC: RunSync(); break;
+    case IDM_FILEEXPORT: ExportContacts(); break;
     case IDC_BTNADDROPTION:
     case IDM_TOOLOPTION: miToolOptionClick(); break;
     case IDC_CBADDRUSER:

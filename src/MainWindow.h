@@ -75,6 +75,7 @@ public:
     void cbAddrUserChange();
     void miToolOptionClick();
     void miToolDebugClick();
+    void ExportContacts();
     void ListDblClick(HWND list);
     void OnContextMenu(HWND list, int x, int y);
     void OpenHelp();

@@ -11,12 +11,15 @@
 #include "src/SyncEngine.h"
 
 class OlAddrUtil;
+class PmAddrInfo;
 
 class PalmSide : public ISyncSide {
 public:
     virtual void SetSwapName(bool swap) = 0;
     virtual bool LoadByUser(uint32_t userId) = 0;
     virtual bool LoadFile(const char* path) = 0;
+    // The facade with the native records, for export; null when there is none.
+    virtual PmAddrInfo* GetFacade() { return nullptr; }
 };
 
 class OutlookSide : public ISyncSide {

@@ -15,6 +15,7 @@ public:
     }
     bool Save() override { return m_Info.Save(); }
     CommAddrMgr& GetStore() override { return *m_Info.GetStore(); }
+    PmAddrInfo* GetFacade() override { return &m_Info; }
     void SetSwapName(bool swap) override { m_Info.SetSwapName(swap); }
     bool LoadByUser(uint32_t userId) override { return m_Info.LoadByUser(userId); }
     bool LoadFile(const char* path) override { return m_Info.LoadFile(path); }

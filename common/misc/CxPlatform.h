@@ -83,6 +83,13 @@ int Utf16ToAnsi(const char16_t* in, int inLen, char* out, int outCap);
 // The same, but -1 as soon as a unit has no exact counterpart in the code
 // page (no best fit, no default character).
 int Utf16ToAnsiExact(const char16_t* in, int inLen, char* out, int outCap);
+// Text of the given code page (65001 is UTF-8) as UTF-8. A byte or pair the
+// code page does not define becomes U+FFFD, never '?'. False, out empty,
+// for a code page this build cannot convert (also with no text).
+bool CodePageToUtf8(unsigned codePage, const char* in, size_t len, std::string& out);
+
+// --- standard output: bytes as written (no CR added before LF on Windows) ---
+bool SetStdoutBinary();
 
 // --- safe replacement of a file ---
 // Flushes the stream and asks the system to put its data on disk.

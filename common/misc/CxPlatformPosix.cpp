@@ -4,6 +4,7 @@
 #include "common/misc/CxPlatform.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -77,6 +78,19 @@ char16_t Cp1252ToUnit(unsigned char c) {
         return u ? u : c;
     }
     return c;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
 }
 
 int UnitToCp1252(char16_t u) {
@@ -291,6 +305,46 @@ int Utf16ToAnsiExact(const char16_t* in, int inLen, char* out, int outCap) {
         if (UnitToCp1252(in[i]) < 0) return -1;
     return Utf16ToAnsi(in, inLen, out, outCap);
 }
+
+bool CodePageToUtf8(unsigned codePage, const char* in, size_t len, std::string& out) {
+    out.clear();
+    if (!in) len = 0;
+    if (codePage == 1252) {
+        // The table above, so the undefined bytes map as on Windows.
+        out.reserve(len);
+        for (size_t i = 0; i < len; ++i) AppendUtf8(out, Cp1252ToUnit(static_cast<unsigned char>(in[i])));
+        return true;
+    }
+    char name[16];
+    if (codePage == 65001) {
+        snprintf(name, sizeof(name), "UTF-8");
+    } else {
+        snprintf(name, sizeof(name), "CP%u", codePage);
+    }
+    iconv_t cd = iconv_open("UTF-8", name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    char* src = const_cast<char*>(in);
+    size_t srcLeft = len;
+    char buf[1024];
+    while (srcLeft > 0) {
+        char* dst = buf;
+        size_t dstLeft = sizeof(buf);
+        const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        const int err = errno;
+        out.append(buf, sizeof(buf) - dstLeft);
+        if (r != static_cast<size_t>(-1)) break;
+        if (err == E2BIG) continue;
+        // An undefined or cut-off sequence: one replacement character per byte.
+        AppendUtf8(out, 0xFFFD);
+        ++src;
+        --srcLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return true;
+}
+
+bool SetStdoutBinary() { return true; }
 
 bool FlushToDisk(FILE* f) {
     if (!f || fflush(f) != 0) return false;

@@ -220,6 +220,52 @@ int Utf16ToAnsiExact(const char16_t* in, int inLen, char* out, int outCap) {
     return n > 0 && !usedDefault ? n : -1;
 }
 
+bool CodePageToUtf8(unsigned codePage, const char* in, size_t len, std::string& out) {
+    out.clear();
+    if (!in) len = 0;
+    if (codePage == 0 || !::IsValidCodePage(codePage)) return false;
+    if (len == 0) return true;
+    if (len > 0x3FFFFFFF) return false;
+    std::vector<wchar_t> wide;
+    const int all = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in, static_cast<int>(len),
+                                          nullptr, 0);
+    if (all > 0) {
+        wide.resize(static_cast<size_t>(all));
+        ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in, static_cast<int>(len),
+                              wide.data(), all);
+    } else {
+        // Something undefined: one character (of one or two bytes) at a time,
+        // an undefined byte as U+FFFD instead of the code page's default '?'.
+        wchar_t one[4];
+        for (size_t i = 0; i < len;) {
+            int n = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in + i, 1, one, 4);
+            size_t used = 1;
+            if (n <= 0 && i + 1 < len) {
+                n = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in + i, 2, one, 4);
+                used = 2;
+            }
+            if (n <= 0) {
+                one[0] = 0xFFFD;
+                n = 1;
+                used = 1;
+            }
+            wide.insert(wide.end(), one, one + n);
+            i += used;
+        }
+    }
+    const int units = static_cast<int>(wide.size());
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return false;
+    out.resize(static_cast<size_t>(bytes));
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, &out[0], bytes, nullptr, nullptr);
+    return true;
+}
+
+bool SetStdoutBinary() {
+    fflush(stdout);
+    return _setmode(_fileno(stdout), _O_BINARY) != -1;
+}
+
 bool FlushToDisk(FILE* f) {
     if (!f || fflush(f) != 0) return false;
     return _commit(_fileno(f)) == 0;

@@ -43,6 +43,7 @@ DialogServices MakeRealServices() {
     DialogServices s;
     s.chooseColor = [](CHOOSECOLORA* cc) { return ChooseColorA(cc); };
     s.openFileName = [](OPENFILENAMEA* ofn) { return GetOpenFileNameA(ofn); };
+    s.saveFileName = [](OPENFILENAMEA* ofn) { return GetSaveFileNameA(ofn); };
     s.messageBox = [](HWND owner, const char* text, const char* caption, UINT flags) {
         return MessageBoxA(owner, text, caption, flags);
     };

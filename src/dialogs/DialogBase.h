@@ -15,6 +15,7 @@
 struct DialogServices {
     std::function<BOOL(CHOOSECOLORA*)> chooseColor;        // ChooseColorA
     std::function<BOOL(OPENFILENAMEA*)> openFileName;      // GetOpenFileNameA
+    std::function<BOOL(OPENFILENAMEA*)> saveFileName;      // GetSaveFileNameA
     std::function<int(HWND, const char*, const char*, UINT)> messageBox;
     std::function<bool(const char*)> shellOpen;            // RunByShell
     // Palm Desktop contacts file generation: 1, 2, 3 known; else not one.

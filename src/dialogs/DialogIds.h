@@ -19,6 +19,7 @@
 #define IDD_DEBUG               2600
 #define IDD_DUMP                2650
 #define IDD_ABOUT               2700
+#define IDD_EXPORT              2800
 
 // Shared by several dialogs.
 #define IDC_DLG_LOGO                2010
@@ -106,3 +107,10 @@
 
 // About.
 #define IDC_AB_VERSION          2701
+
+// Export.
+#define IDC_EX_PALM             2801
+#define IDC_EX_OUTLOOK          2802
+#define IDC_EX_ALL              2803
+#define IDC_EX_TICKED           2804
+#define IDC_EX_FORMAT           2805

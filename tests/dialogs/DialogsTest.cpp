@@ -1005,4 +1005,92 @@ TEST_F(DialogTest, MissingSettingsAreNotShown) {
     EXPECT_TRUE(shown.empty());
 }
 
+// ---- Export ----------------------------------------------------------------
+
+TEST_F(DialogTest, ExportWritesTheTickedRowsOfTheChosenList) {
+    CommAddrMgr outlook;
+    for (const char* name : {"Ann", "Bob", "Cy"}) {
+        CommAddr rec;
+        SetFieldText(rec, FID_FIRST_NAME, name);
+        SetFieldText(rec, FID_EMAIL, (std::string(name) + "@example.com").c_str());
+        outlook.AddCopy(&rec);
+    }
+    outlook.GetAt(2)->m_nFlags = ADDR_FLAG_UNREADABLE;
+    ExportContext ex;
+    ex.outlookStore = &outlook;
+    ex.outlookTicked = {outlook.GetAt(1), outlook.GetAt(2)};
+
+    const std::string path = dir.File("contacts.csv");
+    std::string title, defExt;
+    DWORD flags = 0;
+    int asked = 0;
+    bool cancelSave = true;
+    GetDialogServices().saveFileName = [&](OPENFILENAMEA* ofn) {
+        ++asked;
+        title = ofn->lpstrTitle ? ofn->lpstrTitle : "";
+        defExt = ofn->lpstrDefExt ? ofn->lpstrDefExt : "";
+        flags = ofn->Flags;
+        if (cancelSave) return FALSE;
+        strcpy(ofn->lpstrFile, path.c_str());
+        return TRUE;
+    };
+    drivers[IDD_EXPORT] = [&](HWND dlg) {
+        // No Palm Desktop list: only the Outlook one can be chosen.
+        EXPECT_FALSE(Enabled(dlg, IDC_EX_PALM));
+        EXPECT_TRUE(Checked(dlg, IDC_EX_OUTLOOK));
+        EXPECT_TRUE(Checked(dlg, IDC_EX_ALL));
+        EXPECT_EQ(ComboText(dlg, IDC_EX_FORMAT, 2), "CSV with Outlook's column names (.csv)");
+        Click(dlg, IDC_EX_TICKED);
+        Select(dlg, IDC_EX_FORMAT, 2);
+        Press(dlg, IDOK);  // the save dialog is cancelled: nothing written, still open
+        EXPECT_FALSE(vt_test::Exists(path));
+        EXPECT_TRUE(IsWindow(dlg));
+        cancelSave = false;
+        Press(dlg, IDOK);
+    };
+    ASSERT_EQ(ShowExportDialog(nullptr, ex), 1);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(title, "Export Contacts");
+    EXPECT_EQ(defExt, "csv");
+    EXPECT_TRUE(flags & OFN_OVERWRITEPROMPT);
+    const std::string text = vt_test::ReadText(path);
+    EXPECT_EQ(text.rfind("\xEF\xBB\xBF\"Title\",\"First Name\"", 0), 0u);
+    EXPECT_EQ(text.find("\"Ann\""), std::string::npos);
+    EXPECT_NE(text.find("\"Bob\""), std::string::npos);
+    EXPECT_EQ(text.find("\"Cy\""), std::string::npos);  // ticked, but not read whole
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              "Wrote 1 contact, skipped 2 (1 not read whole, 1 not ticked).\r\n\r\n" + path);
+    EXPECT_EQ(messages[0].caption, "Export");
+}
+
+TEST_F(DialogTest, ExportRefusesAnEmptyChoiceWithoutAskingForAFile) {
+    CommAddrMgr palm, outlook;
+    CommAddr rec;
+    SetFieldText(rec, FID_LAST_NAME, "Smith");
+    palm.AddCopy(&rec);
+    ExportContext ex;
+    ex.palmStore = &palm;
+    ex.outlookStore = &outlook;
+    int asked = 0;
+    GetDialogServices().saveFileName = [&](OPENFILENAMEA*) {
+        ++asked;
+        return FALSE;
+    };
+    drivers[IDD_EXPORT] = [&](HWND dlg) {
+        EXPECT_TRUE(Checked(dlg, IDC_EX_PALM));
+        Click(dlg, IDC_EX_TICKED);
+        Press(dlg, IDOK);  // nothing ticked
+        Click(dlg, IDC_EX_OUTLOOK);
+        Click(dlg, IDC_EX_ALL);
+        Press(dlg, IDOK);  // an empty list
+        Press(dlg, IDCANCEL);
+    };
+    ASSERT_EQ(ShowExportDialog(nullptr, ex), IDCANCEL);
+    EXPECT_EQ(asked, 0);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "No row of the chosen list is ticked.");
+    EXPECT_EQ(messages[1].text, "The chosen list holds no contacts.");
+}
+
 }  // namespace

@@ -15,34 +15,7 @@ namespace {
 std::string ToUtf8(const char* ansi) {
     std::string out;
     const size_t len = strlen(ansi);
-    if (len == 0) return out;
-    std::vector<char16_t> wide(len + 1);
-    const int n = cxplat::AnsiToUtf16(ansi, static_cast<int>(len), wide.data(),
-                                      static_cast<int>(wide.size()));
-    if (n < 0) return std::string(ansi, len);
-    for (int i = 0; i < n; ++i) {
-        uint32_t cp = wide[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    if (!cxplat::CodePageToUtf8(cxplat::AnsiCodePage(), ansi, len, out)) out.assign(ansi, len);
     return out;
 }
 
