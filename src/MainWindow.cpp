@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/misc/CxDebugUtil.h"
+#include "common/misc/CxGuard.h"
 #include "common/misc/CxPlatform.h"
 #include "common/misc/CxText.h"
 #include "common/misc/WinUtil.h"
@@ -17,6 +18,7 @@
 #include "src/AppStartup.h"
 #include "src/ConfAlertDialog.h"
 #include "src/SplitLayout.h"
+#include "src/StatusBar.h"
 #include "src/SyncHistory.h"
 #include "src/resource.h"
 
@@ -92,6 +94,8 @@ bool TfmMain::Create(HINSTANCE instance) {
 }
 
 void TfmMain::FormCreate() {
+    // A run that is on stays on: its own end puts the bar and the cursor back.
+    m_pGuardReport = std::make_unique<CxGuardReporterScope>([this] { ShowProblemReport(); });
     SetWindowTextA(m_hWnd, kAppTitle);
     HICON icon = LoadIconA(m_hInstance, MAKEINTRESOURCEA(kProgramIconId));
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -182,6 +186,7 @@ void TfmMain::FirstLoadFailed(const char* reason) {
 void TfmMain::FormDestroy() {
     if (m_bDestroyed) return;
     m_bDestroyed = true;
+    m_pGuardReport.reset();
     int mode = ReadMode();
     if (mode) m_Settings.nSyncMode = mode;
     m_pPalm.reset();
@@ -304,6 +309,7 @@ void TfmMain::MarkLists() {
     }
     InvalidateRect(GetPalmList(), nullptr, TRUE);
     InvalidateRect(GetOutlookList(), nullptr, TRUE);
+    ShowListCounts(GetDlgItem(m_hWnd, IDC_SBMAIN), GetPalmList(), GetOutlookList());
 }
 
 void TfmMain::SetAllChecks(HWND list, bool checked) {
@@ -554,13 +560,25 @@ void TfmMain::OnContextMenu(HWND list, int x, int y) {
 
 void TfmMain::OpenHelp() {
     char folder[CX_MAX_PATH] = {};
-    if (!GetModuleFolder(nullptr, folder, sizeof(folder))) return;
-    std::string path = std::string(folder) + kHelpGuideFile;
-    if (!cxplat::ShellOpen(path.c_str())) CX_LOG(0, "Failed to open the user guide: %s", path.c_str());
+    std::string path = GetModuleFolder(nullptr, folder, sizeof(folder)) ? std::string(folder) : "";
+    path += kHelpGuideFile;
+    if (folder[0] && ShellOpenTarget(path.c_str())) return;
+    CX_LOG(0, "Failed to open the user guide: %s", path.c_str());
+    std::string text = "The user guide could not be opened:\r\n" + path +
+                       "\r\n\r\nIt is the guide folder beside the program; reinstalling Vantoro puts it back.";
+    Message(text.c_str(), "Help", MB_OK | MB_ICONWARNING);
 }
 
 void TfmMain::OpenWebSite() {
-    if (!cxplat::ShellOpen(kHomePageUrl)) CX_LOG(0, "Failed to open the web site: %s", kHomePageUrl);
+    if (ShellOpenTarget(kHomePageUrl)) return;
+    CX_LOG(0, "Failed to open the web site: %s", kHomePageUrl);
+    std::string text = std::string("The web browser could not be started for:\r\n") + kHomePageUrl +
+                       "\r\n\r\nPlease open this address in your browser yourself.";
+    Message(text.c_str(), "Vantoro Web Site", MB_OK | MB_ICONWARNING);
+}
+
+bool TfmMain::ShellOpenTarget(const char* target) {
+    return m_Options.shellOpen ? m_Options.shellOpen(target) : cxplat::ShellOpen(target);
 }
 
 void TfmMain::OnCommand(int id, int code, HWND) {
@@ -592,7 +610,7 @@ void TfmMain::OnCommand(int id, int code, HWND) {
         if (code == CBN_SELCHANGE) cbAddrUserChange();
         break;
     case IDC_BTNEXIT:
-    case IDM_FILEEXIT: Close(); break;
+    case IDM_FILEEXIT: SendMessageA(m_hWnd, WM_CLOSE, 0, 0); break;
     case IDM_VIEWLIST: ShowPage(PAGE_LIST); break;
     case IDM_VIEWCARD: ShowPage(PAGE_CARD); break;
     case IDM_VIEWHISTORY: ShowPage(PAGE_HISTORY); break;
@@ -628,6 +646,7 @@ LRESULT TfmMain::OnNotify(NMHDR* hdr) {
 // ISyncCallback
 
 void TfmMain::SetBusy(bool busy) {
+    if (busy != m_bBusy) BlockSessionEnd(busy);
     m_bBusy = busy;
     SetCursor(LoadCursorA(nullptr, busy ? MAKEINTRESOURCEA(32514) : MAKEINTRESOURCEA(32512)));
 }
@@ -688,34 +707,29 @@ void TfmMain::RefreshAfterChange() {
 
 // Commands and notifications reach the window from its own controls and
 // from those of its pages alike.
-// An error must not leave through the system's code that called the
-// window procedure: it is reported here.
 INT_PTR TfmMain::ForwardToWindow(TfmMain* self, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!self) return FALSE;
-    const char* reason = nullptr;
-    std::string text;
-    try {
-        if (msg == WM_COMMAND) {
-            if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
-                self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-            return TRUE;
-        }
-        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
+    if (msg == WM_COMMAND) {
+        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+            self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return TRUE;
-    } catch (const std::exception& e) {
-        text = e.what();
-        reason = text.c_str();
-    } catch (...) {
-        reason = "unknown error";
     }
-    CX_LOG(0, "Unhandled error: %s", reason);
-    self->ShowProgress(false);
-    self->SetBusy(false);
-    self->ShowProblemReport();
+    SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
     return TRUE;
 }
 
+// An error must not leave through the system's code that called the
+// procedure: the guard reports it.
 INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CxGuard("the main window", FALSE, [&] { return MainMessage(hWnd, msg, wParam, lParam); });
+}
+
+INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CxGuard("a page of the main window", FALSE,
+                   [&] { return PageMessage(hWnd, msg, wParam, lParam); });
+}
+
+INT_PTR TfmMain::MainMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TfmMain*>(GetWindowLongPtrA(hWnd, DWLP_USER));
     switch (msg) {
     case WM_INITDIALOG:
@@ -743,7 +757,13 @@ INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
     case WM_NOTIFY:
         return ForwardToWindow(self, hWnd, msg, wParam, lParam);
     case WM_CLOSE:
-        DestroyWindow(hWnd);
+        if (!self || self->CloseRequested()) DestroyWindow(hWnd);
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, !self || self->OnQueryEndSession());
+        return TRUE;
+    case WM_ENDSESSION:
+        if (self) self->OnEndSession(wParam != FALSE);
         return TRUE;
     case WM_DESTROY:
         if (self) {
@@ -756,7 +776,7 @@ INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
     return FALSE;
 }
 
-INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR TfmMain::PageMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TfmMain*>(GetWindowLongPtrA(hWnd, DWLP_USER));
     switch (msg) {
     case WM_INITDIALOG:

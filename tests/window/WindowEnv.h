@@ -54,6 +54,9 @@ public:
     std::vector<CommAddr> ReadPalm(uint32_t id) const;
 
     std::vector<ShownMessage> messages;
+    // What the window asked the shell to open, and whether that works.
+    std::vector<std::string> shellOpened;
+    bool shellOpens = true;
     // The Palm Desktop side the window makes (default: over the facade).
     std::function<std::unique_ptr<PalmSide>()> makePalmSide = MakePalmSide;
 
