@@ -65,6 +65,13 @@ CommAddr* RowRecord(HWND list, int row) {
     return reinterpret_cast<CommAddr*>(item.lParam);
 }
 
+// A move copies a control's old pixels, and a display may show a neighbour's
+// moved pixels (a blank block, a ghost scroll bar) in its place: after a
+// layout every control is painted anew.
+void RepaintAll(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
 int RowCount(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -381,6 +388,7 @@ void TfmMain::Layout() {
     }
     LayoutListPage(pw, ph);
     m_History.Layout(pw, ph);
+    RepaintAll(m_hWnd);
 }
 
 void TfmMain::LayoutListPage(int w, int h) {
@@ -418,6 +426,7 @@ void TfmMain::LayoutListPage(int w, int h) {
     place(IDC_BTNADDROLALL, label + 75, bottom + 8, 85, 26);
     place(IDC_BTNADDROLDIFF, label + 165, bottom + 8, 85, 26);
     place(IDC_BTNADDROLCLEAR, label + 255, bottom + 8, 85, 26);
+    RepaintAll(m_hListPage);
 }
 
 bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
