@@ -17,6 +17,7 @@
 #include "src/AppLinks.h"
 #include "src/AppStartup.h"
 #include "src/ConfAlertDialog.h"
+#include "src/DpiScale.h"
 #include "src/SplitLayout.h"
 #include "src/StatusBar.h"
 #include "src/SyncHistory.h"
@@ -146,7 +147,8 @@ void TfmMain::FormCreate() {
     ApplyLogSettings(m_Settings, m_szDataFolder);
     StartPalmDesktop([this](const char* text) { Message(text, "Error", MB_OK | MB_ICONERROR); });
 
-    SetWindowPos(m_hWnd, nullptr, 0, 0, kFirstWindowWidth, 660, SWP_NOMOVE | SWP_NOZORDER);
+    m_nDpi = WindowDpi(m_hWnd);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, Px(kFirstWindowWidth), Px(660), SWP_NOMOVE | SWP_NOZORDER);
     ShowPage(PAGE_LIST);
     Layout();
 }
@@ -361,10 +363,10 @@ void TfmMain::Layout() {
     RECT rc;
     GetClientRect(m_hWnd, &rc);
     const int w = rc.right;
-    MoveWindow(GetDlgItem(m_hWnd, IDC_LOGO), 8, 4, 48, 48, TRUE);
-    MoveWindow(GetDlgItem(m_hWnd, IDC_NAMEPIC), 60, 4, 176, 48, TRUE);
-    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNEXIT), w - 110, 14, 100, 28, TRUE);
-    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNHELP), w - 110 - 105, 14, 100, 28, TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_LOGO), Px(8), Px(4), Px(48), Px(48), TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_NAMEPIC), Px(60), Px(4), Px(176), Px(48), TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNEXIT), w - Px(110), Px(14), Px(100), Px(28), TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNHELP), w - Px(110 + 105), Px(14), Px(100), Px(28), TRUE);
 
     HWND sb = GetDlgItem(m_hWnd, IDC_SBMAIN);
     SendMessageA(sb, WM_SIZE, 0, 0);
@@ -376,7 +378,7 @@ void TfmMain::Layout() {
     SetWindowPos(GetDlgItem(m_hWnd, IDC_PBSYNC), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
     HWND tab = GetDlgItem(m_hWnd, IDC_PMAIN);
-    RECT tr = {2, kTopBand, w - 2, sr.top - 2};
+    RECT tr = {2, Px(kTopBand), w - 2, sr.top - 2};
     MoveWindow(tab, tr.left, tr.top, tr.right - tr.left, tr.bottom - tr.top, TRUE);
     RECT pr = {0, 0, tr.right - tr.left, tr.bottom - tr.top};
     SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pr));
@@ -387,13 +389,17 @@ void TfmMain::Layout() {
         SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     LayoutListPage(pw, ph);
-    m_History.Layout(pw, ph);
+    m_History.Layout(pw, ph, m_nDpi);
     RepaintAll(m_hWnd);
 }
 
-void TfmMain::LayoutListPage(int w, int h) {
+// In layout pixels; each edge is scaled on its own, so controls apart at
+// 96 DPI stay apart at any DPI.
+void TfmMain::LayoutListPage(int pixelWidth, int pixelHeight) {
+    const int w = Lx(pixelWidth), h = Lx(pixelHeight);
     auto place = [this](int id, int x, int y, int cw, int ch) {
-        MoveWindow(GetDlgItem(m_hListPage, id), x, y, cw, ch, TRUE);
+        const int left = Px(x), top = Px(y);
+        MoveWindow(GetDlgItem(m_hListPage, id), left, top, Px(x + cw) - left, Px(y + ch) - top, TRUE);
     };
     const int band = BandWidth(w);
     place(IDC_LBLUSER, 25, 19, 62, 18);
@@ -429,7 +435,8 @@ void TfmMain::LayoutListPage(int w, int h) {
     RepaintAll(m_hListPage);
 }
 
-bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
+bool TfmMain::OnSplitterMouse(UINT msg, int pixelX, int pixelY) {
+    const int x = Lx(pixelX), y = Lx(pixelY);
     const POINT pt = {x, y};
     switch (msg) {
     case WM_LBUTTONDOWN:
@@ -442,7 +449,7 @@ bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
         if (!m_bSplitDrag) return false;
         RECT rc;
         GetClientRect(m_hListPage, &rc);
-        m_dSplit = SplitRatioAt(x - m_nSplitGrab - kListLeft, BandWidth(rc.right), kSplitGap, kMinListWidth);
+        m_dSplit = SplitRatioAt(x - m_nSplitGrab - kListLeft, BandWidth(Lx(rc.right)), kSplitGap, kMinListWidth);
         LayoutListPage(rc.right, rc.bottom);
         return true;
     }
@@ -758,10 +765,20 @@ INT_PTR TfmMain::MainMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         break;
     case WM_GETMINMAXINFO: {
         auto* mm = reinterpret_cast<MINMAXINFO*>(lParam);
-        mm->ptMinTrackSize.x = kMinWindowWidth;
-        mm->ptMinTrackSize.y = 420;
+        mm->ptMinTrackSize.x = self ? self->Px(kMinWindowWidth) : kMinWindowWidth;
+        mm->ptMinTrackSize.y = self ? self->Px(420) : 420;
         return TRUE;
     }
+    case WM_DPICHANGED:
+        // Moved to a screen of another DPI: the system's suggested frame, laid out anew.
+        if (self) {
+            self->m_nDpi = HIWORD(wParam);
+            const RECT* r = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hWnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            self->Layout();
+        }
+        return TRUE;
     case WM_COMMAND:
     case WM_NOTIFY:
         return ForwardToWindow(self, hWnd, msg, wParam, lParam);
@@ -813,6 +830,7 @@ INT_PTR TfmMain::PageMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             POINT pt;
             GetCursorPos(&pt);
             ScreenToClient(hWnd, &pt);
+            pt = {self->Lx(pt.x), self->Lx(pt.y)};
             if (self->m_bSplitDrag || PtInRect(&self->m_rcSplitter, pt)) {
                 SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32644)));  // IDC_SIZEWE
                 SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, TRUE);
@@ -831,3 +849,7 @@ INT_PTR TfmMain::PageMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     }
     return FALSE;
 }
+
+int TfmMain::Px(int layout) const { return ScaleToDpi(layout, m_nDpi); }
+
+int TfmMain::Lx(int pixels) const { return ScaleFromDpi(pixels, m_nDpi); }

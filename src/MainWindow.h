@@ -122,7 +122,10 @@ private:
     // The hourglass while a run lasts; true when it was set.
     bool KeepBusyCursor();
     // The splitter between the lists: true when the message was its.
-    bool OnSplitterMouse(UINT msg, int x, int y);
+    bool OnSplitterMouse(UINT msg, int pixelX, int pixelY);
+    // Layout pixels (96 DPI) to the window's pixels and back.
+    int Px(int layout) const;
+    int Lx(int pixels) const;
     void SetupList(HWND list);
     void FillList(HWND list, CommAddrMgr* store);
     int ReadMode() const;
@@ -143,7 +146,8 @@ private:
     int m_nProgress = -1;    // what the progress bar shows
     bool m_bBusy = false;    // a run is on: the hourglass stays
     double m_dSplit = 0.5;   // the Palm Desktop list's share of the width
-    RECT m_rcSplitter = {};  // in the contacts page
+    RECT m_rcSplitter = {};  // in the contacts page, layout pixels
+    int m_nDpi = 96;         // of the window's screen
     bool m_bSplitDrag = false;
     int m_nSplitGrab = 0;    // pointer offset within the splitter at the press
     bool m_bDestroyed = false;
