@@ -34,6 +34,12 @@ bool TfmMain::OnQueryEndSession() {
 
 void TfmMain::OnEndSession(bool ending) {
     if (!ending || !m_hWnd) return;
+    if (m_bBusy) {
+        // Forced while a run is on: the run's stores must outlive it, so the
+        // window stays and the system ends the process.
+        CX_LOG(0, "The Windows session ends during a synchronization.");
+        return;
+    }
     // The process may be ended as soon as this returns: the normal shutdown
     // (settings saved, both sides released) runs now.
     CX_LOG(2, "The Windows session ends: Vantoro closes.");

@@ -125,6 +125,7 @@ TEST_F(DesktopTest, ARunHoldsOffTheEndOfTheSessionAndClosing) {
         bool heldOff = false;
         bool aliveAfterClose = false;
         bool aliveAfterExit = false;
+        bool aliveAfterForcedEnd = false;
     } during;
     TfmConfAlert::SetShownHook([&](HWND dlg) {
         during.queryEnd = SendMessageA(mainWnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
@@ -133,6 +134,9 @@ TEST_F(DesktopTest, ARunHoldsOffTheEndOfTheSessionAndClosing) {
         during.aliveAfterClose = IsWindow(mainWnd) != FALSE;
         SendMessageA(mainWnd, WM_COMMAND, IDM_FILEEXIT, 0);
         during.aliveAfterExit = IsWindow(mainWnd) != FALSE;
+        // A forced end: the run's stores stay until the system ends the process.
+        SendMessageA(mainWnd, WM_ENDSESSION, TRUE, ENDSESSION_CRITICAL);
+        during.aliveAfterForcedEnd = IsWindow(mainWnd) != FALSE;
         PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     });
     TfmMain& main = world.Start();
@@ -145,6 +149,7 @@ TEST_F(DesktopTest, ARunHoldsOffTheEndOfTheSessionAndClosing) {
     EXPECT_EQ(during.queryEnd, FALSE);
     EXPECT_TRUE(during.aliveAfterClose);
     EXPECT_TRUE(during.aliveAfterExit);
+    EXPECT_TRUE(during.aliveAfterForcedEnd);
     ASSERT_GE(world.messages.size(), 2u);
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(world.messages[i].text, "A synchronization is running. Please close Vantoro when it has finished.");
