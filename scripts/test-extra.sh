@@ -6,3 +6,6 @@ cd "$(dirname "$0")/.."
 
 # Short bounded fuzzing of the Palm Desktop file loaders.
 scripts/fuzz-palm.sh 12
+
+# Every callback the system calls runs through the one error guard.
+scripts/check-callbacks.sh

@@ -6,6 +6,7 @@
 
 #include "common/addr/CommAddr.h"
 #include "common/misc/CxDebugUtil.h"
+#include "common/misc/CxGuard.h"
 #include "src/resource.h"
 
 namespace {
@@ -154,6 +155,10 @@ void TfmConfAlert::btnCancelClick() {
 }
 
 INT_PTR CALLBACK TfmConfAlert::DlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CxGuard("the conflict dialog", FALSE, [&] { return OnMessage(hDlg, msg, wParam, lParam); });
+}
+
+INT_PTR TfmConfAlert::OnMessage(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TfmConfAlert*>(GetWindowLongPtrA(hDlg, DWLP_USER));
     switch (msg) {
     case WM_INITDIALOG:

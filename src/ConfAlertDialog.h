@@ -41,6 +41,7 @@ public:
 private:
     void FormCreate();
     static INT_PTR CALLBACK DlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR OnMessage(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
     void OnInit();
     void btnOKClick();
     void btnCancelClick();

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/misc/CxDateTime.h"
+#include "src/DpiScale.h"
 #include "src/SyncHistory.h"
 #include "src/resource.h"
 
@@ -68,12 +69,13 @@ void HistoryPage::Fill() {
     SendMessageA(lv, WM_SETREDRAW, TRUE, 0);
 }
 
-void HistoryPage::Layout(int width, int height) {
+void HistoryPage::Layout(int width, int height, int dpi) {
     if (!m_hPage) return;
-    MoveWindow(GetList(), 15, 15, width - 30, height - 85, TRUE);
+    auto px = [dpi](int v) { return ScaleToDpi(v, dpi); };
+    MoveWindow(GetList(), px(15), px(15), width - px(30), height - px(85), TRUE);
     const int ids[3] = {IDC_BTNHISTORYALL, IDC_BTNHISTORYCLEAR, IDC_BTNHISTORYDEL};
     for (int i = 0; i < 3; ++i)
-        MoveWindow(GetDlgItem(m_hPage, ids[i]), 15 + i * 125, height - 45, 115, 25, TRUE);
+        MoveWindow(GetDlgItem(m_hPage, ids[i]), px(15 + i * 125), height - px(45), px(115), px(25), TRUE);
 }
 
 bool HistoryPage::OnCommand(int id) {

@@ -17,7 +17,8 @@ public:
     HWND GetList() const;
 
     void Fill();
-    void Layout(int width, int height);
+    // Sizes in the page's pixels; the margins are scaled from 96 DPI to dpi.
+    void Layout(int width, int height, int dpi = 96);
     // WM_COMMAND of the page; true when handled.
     bool OnCommand(int id);
 

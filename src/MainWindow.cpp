@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "common/misc/CxDebugUtil.h"
+#include "common/misc/CxGuard.h"
 #include "common/misc/CxPlatform.h"
 #include "common/misc/CxText.h"
 #include "common/misc/WinUtil.h"
 #include "src/AppLinks.h"
 #include "src/AppStartup.h"
 #include "src/ConfAlertDialog.h"
+#include "src/DpiScale.h"
 #include "src/SplitLayout.h"
+#include "src/StatusBar.h"
 #include "src/SyncHistory.h"
 #include "src/resource.h"
 
@@ -63,6 +66,13 @@ CommAddr* RowRecord(HWND list, int row) {
     return reinterpret_cast<CommAddr*>(item.lParam);
 }
 
+// A move copies a control's old pixels, and a display may show a neighbour's
+// moved pixels (a blank block, a ghost scroll bar) in its place: after a
+// layout every control is painted anew.
+void RepaintAll(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
 int RowCount(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -92,6 +102,8 @@ bool TfmMain::Create(HINSTANCE instance) {
 }
 
 void TfmMain::FormCreate() {
+    // A run that is on stays on: its own end puts the bar and the cursor back.
+    m_pGuardReport = std::make_unique<CxGuardReporterScope>([this] { ShowProblemReport(); });
     SetWindowTextA(m_hWnd, kAppTitle);
     HICON icon = LoadIconA(m_hInstance, MAKEINTRESOURCEA(kProgramIconId));
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -139,7 +151,8 @@ void TfmMain::FormCreate() {
     StartPalmDesktop(reportError);
     ReportRefusedSettings(m_Settings, reportError);
 
-    SetWindowPos(m_hWnd, nullptr, 0, 0, kFirstWindowWidth, 660, SWP_NOMOVE | SWP_NOZORDER);
+    m_nDpi = WindowDpi(m_hWnd);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, Px(kFirstWindowWidth), Px(660), SWP_NOMOVE | SWP_NOZORDER);
     ShowPage(PAGE_LIST);
     Layout();
 }
@@ -186,6 +199,7 @@ void TfmMain::FirstLoadFailed(const char* reason) {
 void TfmMain::FormDestroy() {
     if (m_bDestroyed) return;
     m_bDestroyed = true;
+    m_pGuardReport.reset();
     int mode = ReadMode();
     if (mode) m_Settings.nSyncMode = mode;
     m_pPalm.reset();
@@ -308,6 +322,7 @@ void TfmMain::MarkLists() {
     }
     InvalidateRect(GetPalmList(), nullptr, TRUE);
     InvalidateRect(GetOutlookList(), nullptr, TRUE);
+    ShowListCounts(GetDlgItem(m_hWnd, IDC_SBMAIN), GetPalmList(), GetOutlookList());
 }
 
 void TfmMain::SetAllChecks(HWND list, bool checked) {
@@ -352,10 +367,10 @@ void TfmMain::Layout() {
     RECT rc;
     GetClientRect(m_hWnd, &rc);
     const int w = rc.right;
-    MoveWindow(GetDlgItem(m_hWnd, IDC_LOGO), 8, 4, 48, 48, TRUE);
-    MoveWindow(GetDlgItem(m_hWnd, IDC_NAMEPIC), 60, 4, 176, 48, TRUE);
-    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNEXIT), w - 110, 14, 100, 28, TRUE);
-    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNHELP), w - 110 - 105, 14, 100, 28, TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_LOGO), Px(8), Px(4), Px(48), Px(48), TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_NAMEPIC), Px(60), Px(4), Px(176), Px(48), TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNEXIT), w - Px(110), Px(14), Px(100), Px(28), TRUE);
+    MoveWindow(GetDlgItem(m_hWnd, IDC_BTNHELP), w - Px(110 + 105), Px(14), Px(100), Px(28), TRUE);
 
     HWND sb = GetDlgItem(m_hWnd, IDC_SBMAIN);
     SendMessageA(sb, WM_SIZE, 0, 0);
@@ -367,7 +382,7 @@ void TfmMain::Layout() {
     SetWindowPos(GetDlgItem(m_hWnd, IDC_PBSYNC), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
     HWND tab = GetDlgItem(m_hWnd, IDC_PMAIN);
-    RECT tr = {2, kTopBand, w - 2, sr.top - 2};
+    RECT tr = {2, Px(kTopBand), w - 2, sr.top - 2};
     MoveWindow(tab, tr.left, tr.top, tr.right - tr.left, tr.bottom - tr.top, TRUE);
     RECT pr = {0, 0, tr.right - tr.left, tr.bottom - tr.top};
     SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pr));
@@ -378,12 +393,17 @@ void TfmMain::Layout() {
         SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     LayoutListPage(pw, ph);
-    m_History.Layout(pw, ph);
+    m_History.Layout(pw, ph, m_nDpi);
+    RepaintAll(m_hWnd);
 }
 
-void TfmMain::LayoutListPage(int w, int h) {
+// In layout pixels; each edge is scaled on its own, so controls apart at
+// 96 DPI stay apart at any DPI.
+void TfmMain::LayoutListPage(int pixelWidth, int pixelHeight) {
+    const int w = Lx(pixelWidth), h = Lx(pixelHeight);
     auto place = [this](int id, int x, int y, int cw, int ch) {
-        MoveWindow(GetDlgItem(m_hListPage, id), x, y, cw, ch, TRUE);
+        const int left = Px(x), top = Px(y);
+        MoveWindow(GetDlgItem(m_hListPage, id), left, top, Px(x + cw) - left, Px(y + ch) - top, TRUE);
     };
     const int band = BandWidth(w);
     place(IDC_LBLUSER, 25, 19, 62, 18);
@@ -416,9 +436,11 @@ void TfmMain::LayoutListPage(int w, int h) {
     place(IDC_BTNADDROLALL, label + 75, bottom + 8, 85, 26);
     place(IDC_BTNADDROLDIFF, label + 165, bottom + 8, 85, 26);
     place(IDC_BTNADDROLCLEAR, label + 255, bottom + 8, 85, 26);
+    RepaintAll(m_hListPage);
 }
 
-bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
+bool TfmMain::OnSplitterMouse(UINT msg, int pixelX, int pixelY) {
+    const int x = Lx(pixelX), y = Lx(pixelY);
     const POINT pt = {x, y};
     switch (msg) {
     case WM_LBUTTONDOWN:
@@ -431,7 +453,7 @@ bool TfmMain::OnSplitterMouse(UINT msg, int x, int y) {
         if (!m_bSplitDrag) return false;
         RECT rc;
         GetClientRect(m_hListPage, &rc);
-        m_dSplit = SplitRatioAt(x - m_nSplitGrab - kListLeft, BandWidth(rc.right), kSplitGap, kMinListWidth);
+        m_dSplit = SplitRatioAt(x - m_nSplitGrab - kListLeft, BandWidth(Lx(rc.right)), kSplitGap, kMinListWidth);
         LayoutListPage(rc.right, rc.bottom);
         return true;
     }
@@ -576,13 +598,25 @@ void TfmMain::OnContextMenu(HWND list, int x, int y) {
 
 void TfmMain::OpenHelp() {
     char folder[CX_MAX_PATH] = {};
-    if (!GetModuleFolder(nullptr, folder, sizeof(folder))) return;
-    std::string path = std::string(folder) + kHelpGuideFile;
-    if (!cxplat::ShellOpen(path.c_str())) CX_LOG(0, "Failed to open the user guide: %s", path.c_str());
+    std::string path = GetModuleFolder(nullptr, folder, sizeof(folder)) ? std::string(folder) : "";
+    path += kHelpGuideFile;
+    if (folder[0] && ShellOpenTarget(path.c_str())) return;
+    CX_LOG(0, "Failed to open the user guide: %s", path.c_str());
+    std::string text = "The user guide could not be opened:\r\n" + path +
+                       "\r\n\r\nIt is the guide folder beside the program; reinstalling Vantoro puts it back.";
+    Message(text.c_str(), "Help", MB_OK | MB_ICONWARNING);
 }
 
 void TfmMain::OpenWebSite() {
-    if (!cxplat::ShellOpen(kHomePageUrl)) CX_LOG(0, "Failed to open the web site: %s", kHomePageUrl);
+    if (ShellOpenTarget(kHomePageUrl)) return;
+    CX_LOG(0, "Failed to open the web site: %s", kHomePageUrl);
+    std::string text = std::string("The web browser could not be started for:\r\n") + kHomePageUrl +
+                       "\r\n\r\nPlease open this address in your browser yourself.";
+    Message(text.c_str(), "Vantoro Web Site", MB_OK | MB_ICONWARNING);
+}
+
+bool TfmMain::ShellOpenTarget(const char* target) {
+    return m_Options.shellOpen ? m_Options.shellOpen(target) : cxplat::ShellOpen(target);
 }
 
 void TfmMain::OnCommand(int id, int code, HWND) {
@@ -615,7 +649,7 @@ void TfmMain::OnCommand(int id, int code, HWND) {
         if (code == CBN_SELCHANGE) cbAddrUserChange();
         break;
     case IDC_BTNEXIT:
-    case IDM_FILEEXIT: Close(); break;
+    case IDM_FILEEXIT: SendMessageA(m_hWnd, WM_CLOSE, 0, 0); break;
     case IDM_VIEWLIST: ShowPage(PAGE_LIST); break;
     case IDM_VIEWCARD: ShowPage(PAGE_CARD); break;
     case IDM_VIEWHISTORY: ShowPage(PAGE_HISTORY); break;
@@ -651,6 +685,7 @@ LRESULT TfmMain::OnNotify(NMHDR* hdr) {
 // ISyncCallback
 
 void TfmMain::SetBusy(bool busy) {
+    if (busy != m_bBusy) BlockSessionEnd(busy);
     m_bBusy = busy;
     SetCursor(LoadCursorA(nullptr, busy ? MAKEINTRESOURCEA(32514) : MAKEINTRESOURCEA(32512)));
 }
@@ -711,34 +746,29 @@ void TfmMain::RefreshAfterChange() {
 
 // Commands and notifications reach the window from its own controls and
 // from those of its pages alike.
-// An error must not leave through the system's code that called the
-// window procedure: it is reported here.
 INT_PTR TfmMain::ForwardToWindow(TfmMain* self, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!self) return FALSE;
-    const char* reason = nullptr;
-    std::string text;
-    try {
-        if (msg == WM_COMMAND) {
-            if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
-                self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-            return TRUE;
-        }
-        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
+    if (msg == WM_COMMAND) {
+        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+            self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return TRUE;
-    } catch (const std::exception& e) {
-        text = e.what();
-        reason = text.c_str();
-    } catch (...) {
-        reason = "unknown error";
     }
-    CX_LOG(0, "Unhandled error: %s", reason);
-    self->ShowProgress(false);
-    self->SetBusy(false);
-    self->ShowProblemReport();
+    SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, self->OnNotify(reinterpret_cast<NMHDR*>(lParam)));
     return TRUE;
 }
 
+// An error must not leave through the system's code that called the
+// procedure: the guard reports it.
 INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CxGuard("the main window", FALSE, [&] { return MainMessage(hWnd, msg, wParam, lParam); });
+}
+
+INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CxGuard("a page of the main window", FALSE,
+                   [&] { return PageMessage(hWnd, msg, wParam, lParam); });
+}
+
+INT_PTR TfmMain::MainMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TfmMain*>(GetWindowLongPtrA(hWnd, DWLP_USER));
     switch (msg) {
     case WM_INITDIALOG:
@@ -758,15 +788,31 @@ INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
         break;
     case WM_GETMINMAXINFO: {
         auto* mm = reinterpret_cast<MINMAXINFO*>(lParam);
-        mm->ptMinTrackSize.x = kMinWindowWidth;
-        mm->ptMinTrackSize.y = 420;
+        mm->ptMinTrackSize.x = self ? self->Px(kMinWindowWidth) : kMinWindowWidth;
+        mm->ptMinTrackSize.y = self ? self->Px(420) : 420;
         return TRUE;
     }
+    case WM_DPICHANGED:
+        // Moved to a screen of another DPI: the system's suggested frame, laid out anew.
+        if (self) {
+            self->m_nDpi = HIWORD(wParam);
+            const RECT* r = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hWnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            self->Layout();
+        }
+        return TRUE;
     case WM_COMMAND:
     case WM_NOTIFY:
         return ForwardToWindow(self, hWnd, msg, wParam, lParam);
     case WM_CLOSE:
-        DestroyWindow(hWnd);
+        if (!self || self->CloseRequested()) DestroyWindow(hWnd);
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, !self || self->OnQueryEndSession());
+        return TRUE;
+    case WM_ENDSESSION:
+        if (self) self->OnEndSession(wParam != FALSE);
         return TRUE;
     case WM_DESTROY:
         if (self) {
@@ -779,7 +825,7 @@ INT_PTR CALLBACK TfmMain::MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
     return FALSE;
 }
 
-INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR TfmMain::PageMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TfmMain*>(GetWindowLongPtrA(hWnd, DWLP_USER));
     switch (msg) {
     case WM_INITDIALOG:
@@ -807,6 +853,7 @@ INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
             POINT pt;
             GetCursorPos(&pt);
             ScreenToClient(hWnd, &pt);
+            pt = {self->Lx(pt.x), self->Lx(pt.y)};
             if (self->m_bSplitDrag || PtInRect(&self->m_rcSplitter, pt)) {
                 SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32644)));  // IDC_SIZEWE
                 SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, TRUE);
@@ -825,3 +872,7 @@ INT_PTR CALLBACK TfmMain::PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
     }
     return FALSE;
 }
+
+int TfmMain::Px(int layout) const { return ScaleToDpi(layout, m_nDpi); }
+
+int TfmMain::Lx(int pixels) const { return ScaleFromDpi(pixels, m_nDpi); }

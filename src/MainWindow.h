@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "common/misc/CxGuard.h"
 #include "src/AppDialogs.h"
 #include "src/AppSettings.h"
 #include "src/HistoryPage.h"
@@ -23,6 +24,8 @@ struct MainWindowOptions {
     std::function<std::unique_ptr<OutlookSide>()> makeOutlookSide = MakeOutlookSide;
     // Message boxes; tests record them instead of showing them.
     std::function<int(HWND owner, const char* text, const char* caption, UINT type)> messageBox;
+    // The shell's "open" of the guide and the web site; tests record them.
+    std::function<bool(const char* target)> shellOpen;
     // The program ends its message loop when the window goes.
     bool quitOnDestroy = true;
 };
@@ -91,24 +94,39 @@ public:
                      bool& applyThisRun, bool& applyAlways) override;
     void RefreshAfterChange() override;
 
+    // The end of the Windows session and closing: refused while a run lasts.
+    bool OnQueryEndSession();
+    void OnEndSession(bool ending);
+    bool CloseRequested();
+    // True while a run holds off logging off and shutting down.
+    bool IsSessionEndHeldOff() const { return m_bSessionHeld; }
+
     // A message box through the options' seam.
     int Message(const char* text, const char* caption, UINT type);
+    bool ShellOpenTarget(const char* target);
     DialogContext MakeDialogContext();
     void ShowProblemReport();
 
 private:
     static INT_PTR CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK PageProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR MainMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR PageMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static INT_PTR ForwardToWindow(TfmMain* self, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void FormCreate();
     void FormDestroy();
     void FirstLoadFailed(const char* reason);
     void Layout();
     void LayoutListPage(int width, int height);
+    // Holds off logging off and shutting down while a run lasts.
+    void BlockSessionEnd(bool block);
     // The hourglass while a run lasts; true when it was set.
     bool KeepBusyCursor();
     // The splitter between the lists: true when the message was its.
-    bool OnSplitterMouse(UINT msg, int x, int y);
+    bool OnSplitterMouse(UINT msg, int pixelX, int pixelY);
+    // Layout pixels (96 DPI) to the window's pixels and back.
+    int Px(int layout) const;
+    int Lx(int pixels) const;
     void SetupList(HWND list);
     void FillList(HWND list, CommAddrMgr* store);
     int ReadMode() const;
@@ -129,11 +147,15 @@ private:
     int m_nProgress = -1;    // what the progress bar shows
     bool m_bBusy = false;    // a run is on: the hourglass stays
     double m_dSplit = 0.5;   // the Palm Desktop list's share of the width
-    RECT m_rcSplitter = {};  // in the contacts page
+    RECT m_rcSplitter = {};  // in the contacts page, layout pixels
+    int m_nDpi = 96;         // of the window's screen
     bool m_bSplitDrag = false;
     int m_nSplitGrab = 0;    // pointer offset within the splitter at the press
     bool m_bDestroyed = false;
+    bool m_bSessionHeld = false;
     std::unique_ptr<PalmSide> m_pPalm;
     std::unique_ptr<OutlookSide> m_pOutlook;
+    // The problem report for errors caught at the callbacks, while the window lives.
+    std::unique_ptr<CxGuardReporterScope> m_pGuardReport;
 };
 #endif

@@ -7,6 +7,7 @@
 #include "common/addr/CommAddr.h"
 #include "common/misc/CxDateTime.h"
 #include "common/misc/CxDebugUtil.h"
+#include "common/misc/CxGuard.h"
 #include "src/AppDialogs.h"
 #include "src/dialogs/DialogIds.h"
 #include "src/dialogs/WebAddress.h"
@@ -15,15 +16,17 @@ namespace {
 
 // The pages' own procedure: they only pass commands to the dialog.
 INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_COMMAND:
-    case WM_NOTIFY:
-        return SendMessageA(GetAncestor(hwnd, GA_ROOT), msg, wp, lp) ? TRUE : FALSE;
-    default:
-        return FALSE;
-    }
+    return CxGuard("a page of the detail dialog", FALSE, [&]() -> INT_PTR {
+        switch (msg) {
+        case WM_INITDIALOG:
+            return TRUE;
+        case WM_COMMAND:
+        case WM_NOTIFY:
+            return SendMessageA(GetAncestor(hwnd, GA_ROOT), msg, wp, lp) ? TRUE : FALSE;
+        default:
+            return FALSE;
+        }
+    });
 }
 
 // Multi-line boxes need CR LF; a record may hold bare LF or CR.

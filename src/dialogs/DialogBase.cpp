@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/misc/CxGuard.h"
 #include "common/misc/CxPlatform.h"
 #include "common/misc/WinUtil.h"
 #include "common/palm/PalmDesktop.h"
@@ -77,6 +78,10 @@ int DialogBase::ShowModal(HWND owner) {
 }
 
 INT_PTR CALLBACK DialogBase::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return CxGuard("a dialog", FALSE, [&] { return Dispatch(hwnd, msg, wp, lp); });
+}
+
+INT_PTR DialogBase::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     DialogBase* self;
     if (msg == WM_INITDIALOG) {
         self = reinterpret_cast<DialogBase*>(lp);
@@ -153,12 +158,14 @@ struct FindData {
     HWND found;
 };
 BOOL CALLBACK FindChild(HWND hwnd, LPARAM lp) {
-    auto* fd = reinterpret_cast<FindData*>(lp);
-    if (GetDlgCtrlID(hwnd) == fd->id) {
-        fd->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    return CxGuard("the control search", FALSE, [&]() -> BOOL {
+        auto* fd = reinterpret_cast<FindData*>(lp);
+        if (GetDlgCtrlID(hwnd) == fd->id) {
+            fd->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    });
 }
 }  // namespace
 

@@ -70,6 +70,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static INT_PTR Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     int m_nTemplate;
 };
 

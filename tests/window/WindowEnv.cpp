@@ -156,6 +156,10 @@ TfmMain& World::Start() {
         messages.push_back({text, caption, type});
         return IDOK;
     };
+    options.shellOpen = [this](const char* target) {
+        shellOpened.push_back(target);
+        return shellOpens;
+    };
     m_pMain.reset(new TfmMain(m_Ini, m_History, options));
     EXPECT_TRUE(m_pMain->Create(GetModuleHandleA(nullptr)));
     m_pMain->Startup();

@@ -24,6 +24,17 @@ struct Contact {
 
 CommAddr ToCommAddr(const Contact& c);
 
+// The contacts most window tests start from. Palm Desktop: Ann (same), Bob
+// (different), Cid (Palm Desktop only), Dee (no e-mail, same); Outlook: Ann,
+// Bob, Eve (Outlook only), Dee.
+inline const Contact kAnn{"Ann", "Able", "ann@example.com", "Acme", "555-0001", ""};
+inline const Contact kBobPalm{"Bob", "Baker", "bob@example.com", "Palm Co", "555-0002", ""};
+inline const Contact kBobOutlook{"Bob", "Baker", "bob@example.com", "Outlook Co", "555-0002", ""};
+inline const Contact kCid{"Cid", "Cole", "cid@example.com", "", "", ""};
+inline const Contact kDee{"Dee", "Dunn", "", "NoMail Ltd", "", ""};
+inline const Contact kEve{"Eve", "Evans", "eve@example.com", "", "555-0005", ""};
+
+
 struct ShownMessage {
     std::string text, caption;
     UINT type;
@@ -54,6 +65,9 @@ public:
     std::vector<CommAddr> ReadPalm(uint32_t id) const;
 
     std::vector<ShownMessage> messages;
+    // What the window asked the shell to open, and whether that works.
+    std::vector<std::string> shellOpened;
+    bool shellOpens = true;
     // The Palm Desktop side the window makes (default: over the facade).
     std::function<std::unique_ptr<PalmSide>()> makePalmSide = MakePalmSide;
 

@@ -16,12 +16,6 @@ using namespace win_test;
 
 namespace {
 
-const Contact kAnn{"Ann", "Able", "ann@example.com", "Acme", "555-0001", ""};
-const Contact kBobPalm{"Bob", "Baker", "bob@example.com", "Palm Co", "555-0002", ""};
-const Contact kBobOutlook{"Bob", "Baker", "bob@example.com", "Outlook Co", "555-0002", ""};
-const Contact kCid{"Cid", "Cole", "cid@example.com", "", "", ""};
-const Contact kDee{"Dee", "Dunn", "", "NoMail Ltd", "", ""};
-const Contact kEve{"Eve", "Evans", "eve@example.com", "", "555-0005", ""};
 const Contact kFayPalm{"Fay", "Fox", "fay@example.com", "", "", "1 Palm Road"};
 const Contact kFayOutlook{"Fay", "Fox", "fay@example.com", "", "", "2 Outlook Avenue"};
 
