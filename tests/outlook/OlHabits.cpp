@@ -73,6 +73,16 @@ Props WithoutTimes(Props p) {
 
 }  // namespace
 
+std::vector<Props> People(int n) {
+    std::vector<Props> v;
+    for (int i = 0; i < n; ++i) {
+        const std::string k = std::to_string(i);
+        v.push_back({{"FirstName", "P" + k}, {"LastName", "L" + k}, {"Email1Address", "p" + k + "@x"},
+                     {"BusinessTelephoneNumber", "555-0" + k}, {"Hobby", "h" + k}});
+    }
+    return v;
+}
+
 void RunAddsAndUpdates(StandInData& data, const std::vector<Props>& people) {
     {
         OlAddrUtil util;

@@ -10,7 +10,11 @@
 
 namespace ol_test {
 
+// n contacts P0..P(n-1), each with a key, a compared and an uncompared field.
+std::vector<Props> People(int n);
+
 // Updates and adds interleaved in one run, whatever the item order.
+// `people` are People(6) or more.
 void RunAddsAndUpdates(StandInData& data, const std::vector<Props>& people);
 // A distribution list among the contacts: skipped, and left as it was.
 void RunDistributionList(StandInData& data);

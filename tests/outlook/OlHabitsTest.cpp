@@ -22,20 +22,6 @@ using ::testing::Contains;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-namespace {
-
-std::vector<Props> People(int n) {
-    std::vector<Props> v;
-    for (int i = 0; i < n; ++i) {
-        const std::string k = std::to_string(i);
-        v.push_back({{"FirstName", "P" + k}, {"LastName", "L" + k}, {"Email1Address", "p" + k + "@x"},
-                     {"BusinessTelephoneNumber", "555-0" + k}, {"Hobby", "h" + k}});
-    }
-    return v;
-}
-
-}  // namespace
-
 TEST(OlHabits, OrderAndPlaceOfItemsDoNotMisdirectWrites) {
     struct Case {
         const wchar_t* order;
