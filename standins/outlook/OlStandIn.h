@@ -27,7 +27,7 @@
 #define VT_OLSTANDIN_ITEMORDER L"ItemOrder"
 // REG_SZ "end", "start" or "anywhere": where a new item joins the folder.
 #define VT_OLSTANDIN_NEWITEMPLACE L"NewItemPlace"
-// REG_SZ "1": EntryIDs of an Exchange mailbox (150 hex digits).
+// REG_SZ "1": EntryIDs of an Exchange mailbox (152 hex digits).
 #define VT_OLSTANDIN_LONGENTRYIDS L"LongEntryIDs"
 // REG_SZ: comma list of property names whose reads are refused on every item.
 #define VT_OLSTANDIN_DENYREADS L"DenyReads"
