@@ -4,6 +4,7 @@
 // FullName parsing, Exchange addresses, and a contact deleted between load
 // and update. After each run the stand-in must hold exactly the expected
 // contacts. The same scenarios run out of process in OlOutOfProcessTest.cpp.
+// Last, values longer than their common fields.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -145,4 +146,39 @@ TEST(OlHabits, NoDateReadsAsNone) {
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].count("Birthday"), 0u);
     EXPECT_EQ(items[0]["Hobby"], "chess");
+}
+
+// A value longer than its common field is kept as far as the field goes and
+// marked cut, so that it never overwrites the whole value elsewhere.
+TEST(OlAddrReadCut, LongValuesAreCutAndMarked) {
+    struct Case {
+        const char* prop;
+        size_t length;
+        int32_t id;
+        size_t kept;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"FirstName", 40, FID_FIRST_NAME, 31, true},  // slot of 64, common field of 32
+        {"FirstName", 31, FID_FIRST_NAME, 31, false},
+        {"Body", 9000, FID_NOTE, 8191, true},  // slot of 8192 as wide as the note
+        {"Body", 3000, FID_NOTE, 3000, false},
+        {"Initials", 10, FID_PREFIX, 10, false},
+        {"Language", 20, FID_LANGUAGE, 20, false},
+        {"BusinessAddressStreet", 300, FID_WORK_STREET, 255, true},
+        {"BusinessAddressStreet", 200, FID_WORK_STREET, 200, false},
+        {"HomeAddressCity", 31, FID_HOME_CITY, 31, false},
+        {"HomeAddressCountry", 40, FID_HOME_COUNTRY, 31, true},
+        {"CompanyName", 100, FID_COMPANY, 63, true},
+    };
+    for (const Case& c : cases) {
+        StandInData data({{{c.prop, std::string(c.length, 'k')}}});
+        OlAddrUtil util;
+        ASSERT_TRUE(util.Load());
+        ASSERT_EQ(util.GetStore()->GetCount(), 1u);
+        const CommAddr& r = *util.GetStore()->GetAt(0);
+        EXPECT_EQ(std::string(GetTextSlot(r, c.id, nullptr)), std::string(c.kept, 'k')) << c.prop << " " << c.length;
+        EXPECT_EQ(r.m_Cut.Test(c.id), c.cut) << c.prop << " " << c.length;
+        EXPECT_EQ(r.m_Cut.Any(), c.cut) << c.prop << ": no other field is marked";
+    }
 }

@@ -229,7 +229,7 @@ int main(int argc, char** argv) {
         if (n == sizes.back()) {
             // Where the time goes: the same number of bare cross-process
             // lookups and gets on one item, without the program around them.
-            const LONGLONG pairs = 2000;
+            const LONGLONG pairs = 500;
             double raw = RawCost(*util, pairs);
             printf("bare cross-process lookup + get: %.2f ms per pair (%.0f%% of the load's time per pair)\n",
                    raw * 1000 / pairs, 100.0 * (raw / pairs) / (load / (n * (OL_PROP_COUNT + 3.0))));
