@@ -35,6 +35,9 @@ void GetLocalTime(CxSystemTime& out);
 bool VariantTimeToSystemTime(double date, CxSystemTime& out);
 bool SystemTimeToVariantTime(const CxSystemTime& st, double& out);
 uint32_t CurrentThreadId();
+// Milliseconds from a fixed start, for measuring waits; never goes back.
+uint64_t TickMs();
+void SleepMs(uint32_t ms);
 
 // --- profile (ini) files, GetPrivateProfileStringA / WritePrivateProfileStringA ---
 // section and key must be non-empty; returns the characters copied.

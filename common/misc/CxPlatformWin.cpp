@@ -43,6 +43,10 @@ bool SystemTimeToVariantTime(const CxSystemTime& in, double& out) {
 
 uint32_t CurrentThreadId() { return ::GetCurrentThreadId(); }
 
+uint64_t TickMs() { return ::GetTickCount64(); }
+
+void SleepMs(uint32_t ms) { ::Sleep(ms); }
+
 uint32_t ReadProfileString(const char* path, const char* section, const char* key,
                           const char* def, char* buf, uint32_t size) {
     if (!buf || size == 0) return 0;

@@ -16,17 +16,81 @@ CDispCmd::~CDispCmd() {
     if (m_pDisp) m_pDisp->Release();
 }
 
-HRESULT CDispCmd::InvokeByName(LPCOLESTR name, WORD kind, DISPPARAMS* params, VARIANT* result) {
-    if (!m_pDisp || !name || !name[0]) return E_INVALIDARG;
+namespace {
+
+uint32_t g_nBusyTimeoutMs = 30000;
+constexpr uint32_t kBusyPauseMs = 200;
+
+// Outlook rejects calls while a dialog of its own is open or it is busy
+// with a long task; nothing was done, so the call can simply be repeated.
+bool IsBusy(HRESULT hr) { return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER; }
+
+template <typename Fn>
+HRESULT RetryWhileBusy(LPCOLESTR name, Fn call) {
+    HRESULT hr = call();
+    if (!IsBusy(hr)) return hr;
+    const uint64_t start = cxplat::TickMs();
+    CX_LOG(1, "Outlook is busy (hr=0x%08x); %S is tried again for up to %u s.",
+           static_cast<unsigned>(hr), name, static_cast<unsigned>(g_nBusyTimeoutMs / 1000));
+    uint64_t waited = 0;
+    while (IsBusy(hr) && (waited = cxplat::TickMs() - start) < g_nBusyTimeoutMs) {
+        const uint64_t left = g_nBusyTimeoutMs - waited;
+        cxplat::SleepMs(static_cast<uint32_t>(left < kBusyPauseMs ? left : kBusyPauseMs));
+        hr = call();
+    }
+    waited = cxplat::TickMs() - start;
+    if (IsBusy(hr))
+        CX_LOG(0, "Outlook stayed busy for %u ms; %S failed, hr=0x%08x", static_cast<unsigned>(waited),
+               name, static_cast<unsigned>(hr));
+    else
+        CX_LOG(1, "Outlook answered %S after %u ms of waiting.", name, static_cast<unsigned>(waited));
+    return hr;
+}
+
+}  // namespace
+
+void CDispCmd::SetBusyTimeout(uint32_t ms) { g_nBusyTimeoutMs = ms; }
+
+uint32_t CDispCmd::GetBusyTimeout() { return g_nBusyTimeoutMs; }
+
+HRESULT CDispCmd::Resolve(LPCOLESTR name, DISPID* id) {
     // Identifiers are resolved anew on every call: an object may be replaced
     // behind the same reference, and Outlook does not promise stable ids.
-    DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = m_pDisp->GetIDsOfNames(IID_NULL, names, 1, kSystemLocale, &id);
+    HRESULT hr = RetryWhileBusy(name, [&] {
+        return m_pDisp->GetIDsOfNames(IID_NULL, names, 1, kSystemLocale, id);
+    });
     if (hr == DISP_E_UNKNOWNNAME) {
         // Some localised Outlook builds know a member only by its English name.
-        hr = m_pDisp->GetIDsOfNames(IID_NULL, names, 1, kEnglishLocale, &id);
+        hr = RetryWhileBusy(name, [&] {
+            return m_pDisp->GetIDsOfNames(IID_NULL, names, 1, kEnglishLocale, id);
+        });
     }
+    return hr;
+}
+
+HRESULT CDispCmd::InvokeOnce(DISPID id, LPCOLESTR name, WORD kind, DISPPARAMS* params,
+                             VARIANT* result) {
+    EXCEPINFO ex;
+    memset(&ex, 0, sizeof ex);
+    UINT argError = 0;
+    HRESULT hr = m_pDisp->Invoke(id, IID_NULL, kSystemLocale, kind, params, result, &ex, &argError);
+    if (hr == DISP_E_EXCEPTION) {
+        if (ex.pfnDeferredFillIn) ex.pfnDeferredFillIn(&ex);
+        const HRESULT code = ex.scode ? ex.scode : static_cast<HRESULT>(ex.wCode);
+        CX_LOG(0, "Outlook refused %S: %S (code 0x%08x)", name,
+               ex.bstrDescription ? ex.bstrDescription : L"no description", static_cast<unsigned>(code));
+    }
+    SysFreeString(ex.bstrSource);
+    SysFreeString(ex.bstrDescription);
+    SysFreeString(ex.bstrHelpFile);
+    return hr;
+}
+
+HRESULT CDispCmd::InvokeByName(LPCOLESTR name, WORD kind, DISPPARAMS* params, VARIANT* result) {
+    if (!m_pDisp || !name || !name[0]) return E_INVALIDARG;
+    DISPID id = DISPID_UNKNOWN;
+    HRESULT hr = Resolve(name, &id);
     if (FAILED(hr)) {
         // Nothing is invoked: an identifier from a failed lookup means nothing.
         CX_LOG(0, "Failed to call IDispatch->GetIDsOfNames, Name=%S, hr=0x%08x", name,
@@ -34,8 +98,8 @@ HRESULT CDispCmd::InvokeByName(LPCOLESTR name, WORD kind, DISPPARAMS* params, VA
         return hr;
     }
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    return m_pDisp->Invoke(id, IID_NULL, kSystemLocale, kind, params ? params : &none, result,
-                           nullptr, nullptr);
+    DISPPARAMS* dp = params ? params : &none;
+    return RetryWhileBusy(name, [&] { return InvokeOnce(id, name, kind, dp, result); });
 }
 
 HRESULT CDispCmd::Call(LPCOLESTR name, VARIANT* args, UINT argCount, VARIANT* result, WORD kind,
@@ -63,7 +127,8 @@ HRESULT CDispCmd::PutProperty(LPCOLESTR name, const VARIANT& value) {
     return InvokeByName(name, DISPATCH_PROPERTYPUT, &dp, nullptr);
 }
 
-HRESULT CDispCmd::GetText(LPCOLESTR name, char* buffer, int capacity) {
+HRESULT CDispCmd::GetText(LPCOLESTR name, char* buffer, int capacity, bool* cut) {
+    if (cut) *cut = false;
     if (!buffer || capacity < 1) return 1;
     VARIANT v;
     VariantInit(&v);
@@ -90,9 +155,11 @@ HRESULT CDispCmd::GetText(LPCOLESTR name, char* buffer, int capacity) {
             std::vector<char> all(static_cast<size_t>(need));
             need = cxplat::Utf16ToAnsi(text, units, all.data(), need);
             n = need < 0 ? 0 : (need < capacity ? need : capacity - 1);
+            if (cut) *cut = need >= capacity;
             if (n > 0) memcpy(buffer, all.data(), static_cast<size_t>(n));
         }
     }
+    if (cut && units > 0 && capacity == 1) *cut = true;
     buffer[n] = 0;
     VariantClear(&v);
     return 0;

@@ -26,7 +26,14 @@ public:
     // The held reference, without a new one.
     IDispatch* GetDispatch() const { return m_pDisp; }
 
-    // Resolves the name (locale 0x0800, then 0x0409) and invokes it.
+    // How long a call Outlook rejects as busy is tried again before it
+    // fails; 30 s unless a test shortens it.
+    static void SetBusyTimeout(uint32_t ms);
+    static uint32_t GetBusyTimeout();
+
+    // Resolves the name (locale 0x0800, then 0x0409) and invokes it. A call
+    // Outlook rejects as busy is tried again for the busy timeout; an error
+    // Outlook describes (DISP_E_EXCEPTION) is logged with its description.
     HRESULT InvokeByName(LPCOLESTR name, WORD kind, DISPPARAMS* params, VARIANT* result);
     // args are given in call order; the block is built in the automation
     // standard's reversed order.
@@ -37,7 +44,8 @@ public:
 
     // Status 0 done, 1 wrong type or nowhere to put it (nothing stored),
     // negative a failure.
-    HRESULT GetText(LPCOLESTR name, char* buffer, int capacity);
+    // *cut (when given) tells whether the value was longer than the buffer.
+    HRESULT GetText(LPCOLESTR name, char* buffer, int capacity, bool* cut = nullptr);
     HRESULT GetLong(LPCOLESTR name, int32_t* out);
     HRESULT GetDate(LPCOLESTR name, double* out);
     // On 0 the caller owns *out.
@@ -50,6 +58,9 @@ public:
     HRESULT PutDate(LPCOLESTR name, double value);
 
 private:
+    HRESULT Resolve(LPCOLESTR name, DISPID* id);
+    HRESULT InvokeOnce(DISPID id, LPCOLESTR name, WORD kind, DISPPARAMS* params, VARIANT* result);
+
     IDispatch* m_pDisp = nullptr;
 };
 

@@ -11,6 +11,9 @@
 #include "common/misc/CxDateTime.h"
 #include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxText.h"
+#include "common/outlook/OlAddrDetail.h"
+
+using namespace ol_detail;
 
 static_assert(std::is_trivially_copyable<OlContactBuf>::value, "the buffer is copied as bytes");
 
@@ -257,44 +260,6 @@ const OlTarget kTargets[OlAddrUtil::kTargetCount] = {
     OL_TARGET("Category", m_szCategories),
 };
 
-char* SlotAt(OlContactBuf* buf, size_t offset) { return reinterpret_cast<char*>(buf) + offset; }
-const char* SlotAt(const OlContactBuf* buf, size_t offset) {
-    return reinterpret_cast<const char*>(buf) + offset;
-}
-
-// A buffer taken from a stored block: every text slot is made terminated.
-void TerminateTexts(OlContactBuf* buf) {
-    for (const OlPropInfo& p : g_OlPropInfo)
-        if (p.m_nType == OL_PROP_TEXT) SlotAt(buf, p.m_nOffset)[p.m_nSize - 1] = 0;
-    buf->m_szFolderName[sizeof(buf->m_szFolderName) - 1] = 0;
-    buf->m_szSuffix[sizeof(buf->m_szSuffix) - 1] = 0;
-}
-
-std::unique_ptr<OlContactBuf> NewBuffer() {
-    std::unique_ptr<OlContactBuf> buf(new (std::nothrow) OlContactBuf);
-    if (buf) memset(buf.get(), 0, sizeof(OlContactBuf));
-    return buf;
-}
-
-VARIANT LongArg(int32_t value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
-}
-
-// The object a call returned, or null; the variant is cleared either way.
-IDispatch* TakeObject(HRESULT hr, VARIANT& result) {
-    IDispatch* p = nullptr;
-    if (SUCCEEDED(hr) && result.vt == VT_DISPATCH && result.pdispVal) {
-        p = result.pdispVal;
-        p->AddRef();
-    }
-    VariantClear(&result);
-    return p;
-}
-
 }  // namespace
 
 OlAddrUtil::OlAddrUtil() {
@@ -320,7 +285,13 @@ void OlAddrUtil::Term() {
 
 void OlAddrUtil::Clear() {
     if (m_pStore) m_pStore->Clear();
-    m_bOutOfStep = false;
+}
+
+uint32_t OlAddrUtil::GetUnreadableCount() const {
+    uint32_t n = 0;
+    for (uint32_t i = 0; m_pStore && i < m_pStore->GetCount(); ++i)
+        if (m_pStore->GetAt(i)->m_nFlags & ADDR_FLAG_UNREADABLE) ++n;
+    return n;
 }
 
 bool OlAddrUtil::Start() {
@@ -383,154 +354,6 @@ char* OlAddrUtil::GetTargetSlot(OlContactBuf* buf, int32_t index, size_t* size) 
     return nullptr;
 }
 
-bool OlAddrUtil::Load() {
-    Clear();
-    if (!m_pFolder) return false;
-    return LoadFolder(m_pFolder.get());
-}
-
-bool OlAddrUtil::LoadFolder(CDispCmd* folder) {
-    if (!folder || !m_pStore) return false;
-    char name[32] = {};
-    HRESULT hr = folder->GetText(L"Name", name, 31);
-    if (hr != 0) {
-        name[0] = 0;
-        CX_LOG(0, "Failed to get the name of the Contact folder. hr=0x%x", static_cast<unsigned>(hr));
-    } else {
-        CX_LOG(2, "Got the name of the Contacts folder: %s", name);
-    }
-    char storeId[1024] = {};
-    hr = folder->GetText(L"StoreID", storeId, 1023);
-    if (hr != 0)
-        CX_LOG(0, "Failed to get the StoreID of the Contact folder. hr=0x%x", static_cast<unsigned>(hr));
-    else
-        CX_LOG(2, "Got the StoreID of the Contact folder: %s", storeId);
-
-    IDispatch* pItems = nullptr;
-    hr = folder->GetObject(L"Items", &pItems);
-    if (hr != 0 || !pItems) {
-        CX_LOG(0, "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
-               static_cast<unsigned>(hr));
-        return false;
-    }
-    CDispCmd items(pItems);
-    pItems->Release();
-
-    std::unique_ptr<OlContactBuf> buf = NewBuffer();
-    std::unique_ptr<CommAddr> rec(new (std::nothrow) CommAddr());
-    if (!buf || !rec) return false;
-    VARIANT result;
-    VariantInit(&result);
-    IDispatch* pItem = TakeObject(items.Call(L"GetFirst", nullptr, 0, &result), result);
-    while (pItem) {
-        {
-            CDispCmd item(pItem);
-            pItem->Release();
-            memset(buf.get(), 0, sizeof(OlContactBuf));
-            CxCopyText(buf->m_szFolderName, name);
-            ReadItem(&item, buf.get());
-            *rec = CommAddr();
-            ItemToContact(buf.get(), rec.get());
-            rec->m_Native.Set(buf.get(), sizeof(OlContactBuf));
-            rec->m_nSourceType = SOURCE_OUTLOOK;
-            m_pStore->AddCopy(rec.get());
-        }
-        VariantInit(&result);
-        pItem = TakeObject(items.Call(L"GetNext", nullptr, 0, &result), result);
-    }
-    return true;
-}
-
-bool OlAddrUtil::ReadItem(CDispCmd* item, OlContactBuf* buf) {
-    if (!item || !buf) return true;
-    for (const OlPropInfo& p : g_OlPropInfo) {
-        char* slot = SlotAt(buf, p.m_nOffset);
-        switch (p.m_nType) {
-        case OL_PROP_TEXT:
-            item->GetText(p.m_pszName, slot, static_cast<int>(p.m_nSize));
-            break;
-        case OL_PROP_LONG: {
-            int32_t v = 0;
-            if (item->GetLong(p.m_pszName, &v) == 0) memcpy(slot, &v, sizeof v);
-            break;
-        }
-        case OL_PROP_DATE: {
-            double v = 0;
-            if (item->GetDate(p.m_pszName, &v) == 0) memcpy(slot, &v, sizeof v);
-            break;
-        }
-        }
-    }
-    return true;
-}
-
-namespace {
-
-bool StartsWith(const wchar_t* s, const wchar_t* head) { return wcsncmp(s, head, wcslen(head)) == 0; }
-
-bool EndsWith(const wchar_t* s, const wchar_t* tail) {
-    const size_t n = wcslen(s), t = wcslen(tail);
-    return n >= t && wcscmp(s + n - t, tail) == 0;
-}
-
-bool IsEmailAddress(const wchar_t* name) { return StartsWith(name, L"Email") && EndsWith(name, L"Address"); }
-
-bool IsAddressCompanion(const wchar_t* name) {
-    return StartsWith(name, L"Email") && (EndsWith(name, L"AddressType") || EndsWith(name, L"DisplayName"));
-}
-
-bool SlotEqual(const OlPropInfo& p, const char* a, const char* b) {
-    if (p.m_nType == OL_PROP_TEXT) return strcmp(a, b) == 0;
-    return memcmp(a, b, p.m_nType == OL_PROP_LONG ? sizeof(int32_t) : sizeof(double)) == 0;
-}
-
-}  // namespace
-
-bool OlAddrUtil::WriteItem(CDispCmd* item, OlContactBuf* buf, const OlContactBuf* baseline) {
-    if (!item || !buf) return false;
-    // Outlook fills an e-mail address's type and display name in anew when
-    // the address is put: after a changed address they go back as last read.
-    bool addressPut = false;
-    for (const OlPropInfo& p : g_OlPropInfo) {
-        if (p.m_bReadOnly) continue;
-        char* slot = SlotAt(buf, p.m_nOffset);
-        const char* base = baseline ? SlotAt(baseline, p.m_nOffset) : nullptr;
-        const bool companion = IsAddressCompanion(p.m_pszName);
-        const bool send = !base || !SlotEqual(p, slot, base) || (companion && addressPut);
-        HRESULT hr = S_OK;
-        if (send) {
-            switch (p.m_nType) {
-            case OL_PROP_TEXT:
-                hr = item->PutText(p.m_pszName, slot);
-                break;
-            case OL_PROP_LONG: {
-                int32_t v;
-                memcpy(&v, slot, sizeof v);
-                hr = item->PutLong(p.m_pszName, v);
-                break;
-            }
-            case OL_PROP_DATE: {
-                double v;
-                memcpy(&v, slot, sizeof v);
-                hr = item->PutDate(p.m_pszName, v);
-                break;
-            }
-            }
-            // A value Outlook refused is not what it holds: keep what it had.
-            if (FAILED(hr) && base) memcpy(slot, base, p.m_nSize);
-        }
-        if (!companion) addressPut = send && SUCCEEDED(hr) && IsEmailAddress(p.m_pszName);
-    }
-    // A refused save leaves Outlook without the change: report it, so the
-    // run does not count it as written.
-    HRESULT hr = item->Call(L"Save", nullptr, 0, nullptr);
-    if (FAILED(hr)) {
-        CX_LOG(0, "Failed to save the Contact item. hr=0x%x", static_cast<unsigned>(hr));
-        return false;
-    }
-    return true;
-}
-
 namespace {
 
 // Outlook says "no date" with 1 January 4501; the common record says it with 0.
@@ -549,23 +372,88 @@ double DateForOutlook(double d) {
 
 }  // namespace
 
+namespace {
+
+// Appends a non-empty part with one space between parts.
+void AddNamePart(std::string& out, const char* part) {
+    if (!part[0]) return;
+    if (!out.empty()) out += ' ';
+    out += part;
+}
+
+// Outlook makes "FullName" from the name parts when they are put (with a
+// title before and a suffix after them). Such a name says nothing the parts
+// do not say; only a name the user typed is a Display Name.
+bool IsDerivedFullName(const OlContactBuf& buf) {
+    std::string core;
+    AddNamePart(core, buf.m_szFirstName);
+    AddNamePart(core, buf.m_szMiddleName);
+    AddNamePart(core, buf.m_szLastName);
+    const std::string full = buf.m_szFullName;
+    if (core.empty() || full.empty()) return false;
+    const size_t at = full.find(core);
+    if (at == std::string::npos) return false;
+    // At most one word before (a title) and one after (a suffix).
+    const std::string before = full.substr(0, at), after = full.substr(at + core.size());
+    auto oneWord = [](const std::string& s, bool leading) {
+        if (s.empty()) return true;
+        if (leading ? s.back() != ' ' : s.front() != ' ') return false;
+        const std::string word = leading ? s.substr(0, s.size() - 1) : s.substr(1);
+        return !word.empty() && word.find(' ') == std::string::npos;
+    };
+    return oneWord(before, true) && oneWord(after, false);
+}
+
+}  // namespace
+
+int ol_detail::PropIndexAt(size_t offset) {
+    for (size_t i = 0; i < OL_PROP_COUNT; ++i)
+        if (g_OlPropInfo[i].m_nOffset == offset) return static_cast<int>(i);
+    return -1;
+}
+
+std::string ol_detail::WhoText(const OlContactBuf& buf) {
+    std::string who;
+    AddNamePart(who, buf.m_szFirstName);
+    AddNamePart(who, buf.m_szLastName);
+    if (who.empty()) who = buf.m_szFullName;
+    if (who.empty()) who = buf.m_szEmail1Address;
+    return "\"" + who + "\"";
+}
+
 void OlAddrUtil::ItemToContact(OlContactBuf* buf, CommAddr* rec) {
     if (!buf || !rec) return;
+    // A slot cut on reading, or wider than its field, gives only the cut
+    // of the value: the field is marked, so it never overwrites a whole one.
+    auto copyText = [&](int32_t id, char* field, size_t size, size_t offset) {
+        const char* slot = SlotAt(buf, offset);
+        CxCopyText(field, size, slot);
+        const int p = PropIndexAt(offset);
+        const bool slotCut = p >= 0 && (buf->m_nCutSlots[p / 64] >> (p % 64) & 1u) != 0;
+        if (slotCut || strlen(slot) >= size) rec->m_Cut.Set(id);
+    };
     for (const OlFieldMap& m : kTextMap) {
         size_t size = 0;
         char* field = GetTextSlot(*rec, m.m_nFieldId, &size);
-        if (field) CxCopyText(field, size, SlotAt(buf, m.m_nOffset));
+        if (field) copyText(m.m_nFieldId, field, size, m.m_nOffset);
     }
+    if (IsDerivedFullName(*buf)) rec->m_szDisplayName[0] = 0;
     rec->m_dtAnniversary = DateFromOutlook(buf->m_dtAnniversary);
     rec->m_dtBirthday = DateFromOutlook(buf->m_dtBirthday);
     for (int i = 1; i <= 9; ++i) {
         if (!MapUsable(m_nCustomMap[i])) continue;
         size_t size = 0;
         const char* slot = GetTargetSlot(buf, m_nCustomMap[i], &size);
-        if (slot) CxCopyText(rec->m_szCustom[i - 1], slot);
+        if (!slot) continue;
+        if (kTargets[m_nCustomMap[i]].m_nKind == kSlot)
+            copyText(FID_CUSTOM1 + i - 1, rec->m_szCustom[i - 1], sizeof(rec->m_szCustom[i - 1]),
+                     kTargets[m_nCustomMap[i]].m_nOffset);
+        else
+            CxCopyText(rec->m_szCustom[i - 1], slot);
     }
-    CxCopyText(rec->m_szNote, buf->m_szBody);
-    CxCopyText(rec->m_szCategory, buf->m_szCategories);
+    copyText(FID_NOTE, rec->m_szNote, sizeof(rec->m_szNote), offsetof(OlContactBuf, m_szBody));
+    copyText(FID_CATEGORY, rec->m_szCategory, sizeof(rec->m_szCategory),
+             offsetof(OlContactBuf, m_szCategories));
     rec->m_dtCreationTime = buf->m_dtCreationTime;
     rec->m_dtLastModificationTime = buf->m_dtLastModificationTime;
     rec->m_nSourceType = SOURCE_OUTLOOK;
@@ -633,90 +521,6 @@ void OlAddrUtil::KeepUnchanged(const CommAddr* rec, OlContactBuf* buf, const OlC
         if (!slot.changed) memcpy(SlotAt(buf, offset), SlotAt(last, offset), slot.size);
 }
 
-bool OlAddrUtil::GetItems(IDispatch** items) {
-    HRESULT hr = m_pFolder->GetObject(L"Items", items);
-    if (hr != 0 || !*items) {
-        if (*items) (*items)->Release();
-        *items = nullptr;
-        CX_LOG(0, "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
-               static_cast<unsigned>(hr));
-        return false;
-    }
-    return true;
-}
-
-bool OlAddrUtil::AddContact(CommAddr* rec) {
-    if (!rec || !m_pFolder) return false;
-    IDispatch* pItems = nullptr;
-    if (!GetItems(&pItems)) return false;
-    CDispCmd items(pItems);
-    pItems->Release();
-
-    VARIANT arg = LongArg(2);  // a contact item
-    VARIANT result;
-    VariantInit(&result);
-    HRESULT hr = items.Call(L"Add", &arg, 1, &result);
-    IDispatch* pItem = TakeObject(hr, result);
-    if (!pItem) {
-        CX_LOG(0, "Failed to call the \"Add\" method. hr=0x%x", static_cast<unsigned>(hr));
-        return false;
-    }
-    CDispCmd item(pItem);
-    pItem->Release();
-
-    std::unique_ptr<OlContactBuf> buf = NewBuffer();
-    if (!buf) return false;  // the unsaved item is dropped
-    ContactToItem(rec, buf.get());
-    if (!WriteItem(&item, buf.get())) return false;  // the unsaved item is dropped
-    rec->m_Native.Set(buf.get(), sizeof(OlContactBuf));
-    return true;
-}
-
-bool OlAddrUtil::UpdateContact(const CommAddr* rec, int32_t position) {
-    if (!rec || position < 0 || !m_pFolder) return false;
-    if (m_bOutOfStep) {
-        CX_LOG(0, "The Outlook contact list is out of step with the folder; no update before a reload.");
-        return false;
-    }
-    IDispatch* pItems = nullptr;
-    if (!GetItems(&pItems)) return false;
-    CDispCmd items(pItems);
-    pItems->Release();
-
-    const int32_t number = position + 1;
-    VARIANT arg = LongArg(number);
-    VARIANT result;
-    VariantInit(&result);
-    HRESULT hr = items.Call(L"Item", &arg, 1, &result);
-    IDispatch* pItem = TakeObject(hr, result);
-    if (!pItem) {
-        CX_LOG(0, "Failed to get the Contact item by index: %d. hr=0x%x", number,
-               static_cast<unsigned>(hr));
-        return false;
-    }
-    CDispCmd item(pItem);
-    pItem->Release();
-
-    std::unique_ptr<OlContactBuf> buf = NewBuffer();
-    std::unique_ptr<OlContactBuf> last;
-    if (!buf) return false;
-    CommAddr* stored = m_pStore ? m_pStore->GetAt(static_cast<uint32_t>(position)) : nullptr;
-    if (stored && stored->m_Native.GetLength() == sizeof(OlContactBuf)) {
-        // Properties without a common field go back as last read.
-        memcpy(buf.get(), stored->m_Native.GetData(), sizeof(OlContactBuf));
-        TerminateTexts(buf.get());
-        last = NewBuffer();
-        if (last) memcpy(last.get(), buf.get(), sizeof(OlContactBuf));
-    }
-    ContactToItem(rec, buf.get());
-    if (last) KeepUnchanged(rec, buf.get(), last.get());
-    bool ok = WriteItem(&item, buf.get(), last.get());
-    // The stored buffer now says what the item holds, so a later update
-    // compares against what was written rather than what was first read.
-    if (ok && stored && last) memcpy(stored->m_Native.GetData(), buf.get(), sizeof(OlContactBuf));
-    return ok;
-}
-
 bool OlAddrUtil::PutContact(const CommAddr* rec) {
     if (!rec || !m_pStore || !m_pFolder) return false;
     uint32_t index = 0;
@@ -732,9 +536,9 @@ bool OlAddrUtil::PutMatched(const CommAddr* rec, int match, uint32_t index) {
         // A record Outlook never received must not be listed as if it had.
         if (!UpdateContact(rec, static_cast<int32_t>(index))) return false;
         if (stored != rec) {
-            CommNativeBlock own = std::move(stored->m_Native);
-            *stored = *rec;
-            stored->m_Native = std::move(own);
+            // The stored record keeps its own buffer, flags and cut marks:
+            // values the run did not change are still cut in it.
+            static_cast<CommAddrData&>(*stored) = static_cast<const CommAddrData&>(*rec);
         }
         return true;
     }
@@ -747,10 +551,11 @@ bool OlAddrUtil::AddAndList(const CommAddr* rec) {
     std::unique_ptr<CommAddr> copy(new (std::nothrow) CommAddr(*rec));
     if (!copy) return false;
     copy->m_Native.Clear();
+    copy->m_nFlags = 0;
+    copy->m_Cut.Clear();
     if (!AddContact(copy.get())) return false;
     if (!m_pStore->AddCopy(copy.get())) {
-        // Positions would no longer be item numbers: no update until a reload.
-        m_bOutOfStep = true;
+        // Updates find their item by EntryID, so the others are not shifted.
         CX_LOG(0, "The new Outlook contact could not be kept in the list: %s %s", rec->m_szFirstName,
                rec->m_szLastName);
     }

@@ -13,7 +13,8 @@
 #include "common/outlook/OlComm.h"
 
 // One contact item's properties as the program exchanges them: texts in the
-// ANSI code page, each capacity counting the terminator. It is the native
+// ANSI code page, each capacity counting the terminator and at least as wide
+// as the common field it fills. It is the native
 // block of every record read from or added to Outlook, so it is plain and
 // fixed-size.
 struct OlContactBuf {
@@ -23,12 +24,12 @@ struct OlContactBuf {
     char m_szAssistantTelephoneNumber[24];
     double m_dtBirthday;
     char m_szBusiness2TelephoneNumber[24];
-    char m_szBusinessAddressCity[24];
-    char m_szBusinessAddressCountry[24];
-    char m_szBusinessAddressPostalCode[12];
+    char m_szBusinessAddressCity[32];
+    char m_szBusinessAddressCountry[32];
+    char m_szBusinessAddressPostalCode[16];
     char m_szBusinessAddressPostOfficeBox[12];
-    char m_szBusinessAddressState[24];
-    char m_szBusinessAddressStreet[128];
+    char m_szBusinessAddressState[32];
+    char m_szBusinessAddressStreet[256];
     char m_szBusinessFaxNumber[24];
     char m_szBusinessHomePage[256];
     char m_szBusinessTelephoneNumber[24];
@@ -37,7 +38,7 @@ struct OlContactBuf {
     char m_szCompanyMainTelephoneNumber[24];
     char m_szCompanyName[64];
     char m_szComputerNetworkName[32];
-    char m_szCustomerID[24];
+    char m_szCustomerID[32];
     char m_szDepartment[32];
     char m_szEmail1Address[64];
     char m_szEmail1AddressType[16];
@@ -54,19 +55,19 @@ struct OlContactBuf {
     int32_t m_nGender;
     char m_szHobby[128];
     char m_szHome2TelephoneNumber[24];
-    char m_szHomeAddressCity[24];
-    char m_szHomeAddressCountry[24];
-    char m_szHomeAddressPostalCode[12];
+    char m_szHomeAddressCity[32];
+    char m_szHomeAddressCountry[32];
+    char m_szHomeAddressPostalCode[16];
     char m_szHomeAddressPostOfficeBox[12];
-    char m_szHomeAddressState[24];
-    char m_szHomeAddressStreet[128];
+    char m_szHomeAddressState[32];
+    char m_szHomeAddressStreet[256];
     char m_szHomeFaxNumber[24];
     char m_szHomeTelephoneNumber[24];
     char m_szIMAddress[32];
-    char m_szInitials[8];
+    char m_szInitials[32];
     char m_szISDNNumber[24];
     char m_szJobTitle[32];
-    char m_szLanguage[8];
+    char m_szLanguage[64];
     char m_szLastName[64];
     char m_szMailingAddressCity[24];
     char m_szMailingAddressCountry[24];
@@ -78,27 +79,33 @@ struct OlContactBuf {
     char m_szMiddleName[64];
     char m_szMobileTelephoneNumber[24];
     char m_szNickName[64];
-    char m_szOtherAddressCity[24];
-    char m_szOtherAddressCountry[24];
-    char m_szOtherAddressPostalCode[12];
+    char m_szOtherAddressCity[32];
+    char m_szOtherAddressCountry[32];
+    char m_szOtherAddressPostalCode[16];
     char m_szOtherAddressPostOfficeBox[12];
-    char m_szOtherAddressState[24];
-    char m_szOtherAddressStreet[128];
+    char m_szOtherAddressState[32];
+    char m_szOtherAddressStreet[256];
     char m_szOtherTelephoneNumber[24];
     char m_szPagerNumber[24];
     char m_szPersonalHomePage[256];
     char m_szPrimaryTelephoneNumber[24];
-    char m_szProfession[32];
+    char m_szProfession[64];
     char m_szRadioTelephoneNumber[24];
     char m_szSpouse[64];
     char m_szWebPage[256];
-    char m_szBody[2048];
+    char m_szBody[8192];
     double m_dtCreationTime;  // read only
     double m_dtLastModificationTime;  // read only
     char m_szCategories[256];
     // Not item properties.
     char m_szFolderName[32];  // the folder the item was read from
-    char m_szSuffix[8];       // the record's Suffix; never sent to Outlook
+    char m_szSuffix[32];      // the record's Suffix; never sent to Outlook
+    // The item's identity, read whole (an Exchange EntryID has 140 and more
+    // hex digits); empty until the item was first saved.
+    char m_szEntryID[512];
+    int32_t m_nClass;  // 40 for a contact
+    // Bit p: property p of the table was longer than its slot when read.
+    uint64_t m_nCutSlots[2];
 };
 
 enum OlPropType : int32_t { OL_PROP_TEXT = 1, OL_PROP_LONG = 2, OL_PROP_DATE = 3 };
@@ -133,6 +140,11 @@ public:
 
     CommAddrMgr* GetStore() { return m_pStore.get(); }
     bool HasFolder() const { return m_pFolder != nullptr; }
+    // After Load: SIDE_AVAILABLE, SIDE_READONLY (the walk failed part-way:
+    // nothing is written) or SIDE_UNAVAILABLE (no session, folder or items).
+    int32_t GetSideState() const { return m_nSideState; }
+    // Listed contacts that could not be read whole (ADDR_FLAG_UNREADABLE).
+    uint32_t GetUnreadableCount() const;
 
     // Ten values; entries 1..9 are the targets of Custom 1..9 (0 none).
     void SetCustomMap(const int32_t map[kMapSize]);
@@ -148,7 +160,9 @@ public:
     bool AddAndList(const CommAddr* rec);
     // A new item from rec; rec gets the written buffer as its native block.
     bool AddContact(CommAddr* rec);
-    // Rewrites the item at store position `position` (item number + 1).
+    // Rewrites the item the store's record at `position` was read from,
+    // found by its EntryID; false when that item has left the Contacts
+    // folder, the record could not be read whole, or the side is read-only.
     bool UpdateContact(const CommAddr* rec, int32_t position);
 
     // Name of a custom target list entry; empty text outside 0..78.
@@ -156,13 +170,15 @@ public:
 
 protected:
     bool LoadFolder(CDispCmd* folder);
+    // False when a property could not be read (a status other than "unknown
+    // name"): the contact is then not read whole.
     bool ReadItem(CDispCmd* item, OlContactBuf* buf);
-    // Puts every writable property, then saves; false when the save is
-    // refused. With a baseline (the buffer last read from this item) only
+    // Puts every writable property, then saves; false, without a save, when
+    // Outlook refuses a put, and false when the save is refused. With a
+    // baseline (the buffer last read from this item) only
     // properties whose value differs from it are put: text read from
     // Outlook went through the ANSI code page, and writing it back
-    // unchanged would replace characters outside it. A put Outlook refuses
-    // leaves that value in buf as the baseline has it.
+    // unchanged would replace characters outside it.
     bool WriteItem(CDispCmd* item, OlContactBuf* buf, const OlContactBuf* baseline = nullptr);
     void ItemToContact(OlContactBuf* buf, CommAddr* rec);
     void ContactToItem(const CommAddr* rec, OlContactBuf* buf);
@@ -176,11 +192,17 @@ protected:
 private:
     bool MapUsable(int32_t value) const;
     bool GetItems(IDispatch** items);
+    bool ReadItemWhole(CDispCmd* item, OlContactBuf* buf, bool* contact);
+    bool ResolveExchangeAddresses(CDispCmd* item, OlContactBuf* buf);
+    // The item with this EntryID, when it is still in the Contacts folder.
+    IDispatch* FindItem(const char* entryId, const char* who);
+    bool Writable(const char* what) const;
 
     std::unique_ptr<CommAddrMgr> m_pStore;
     std::unique_ptr<CDispCmd> m_pFolder;
     int32_t m_nCustomMap[kMapSize] = {};
-    bool m_bOutOfStep = false;  // an added item is missing from the store
+    int32_t m_nSideState = SIDE_UNAVAILABLE;
+    char m_szFolderEntryID[512] = {};
     char m_szDateText[64] = {};
 };
 

@@ -11,9 +11,39 @@
 
 namespace {
 
+// Windows asks the client's message filter what to do with a call Outlook
+// rejected (busy with a dialog of its own): try again every 250 ms for as
+// long as the call helper would, then give up. (Wine never asks.)
+class OlMessageFilter : public IMessageFilter {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMessageFilter)) {
+            *ppv = static_cast<IMessageFilter*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // static object
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD rejectType) override {
+        if (rejectType != SERVERCALL_RETRYLATER && rejectType != SERVERCALL_REJECTED) return static_cast<DWORD>(-1);
+        return elapsedMs < CDispCmd::GetBusyTimeout() ? 250 : static_cast<DWORD>(-1);
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+};
+
+OlMessageFilter g_Filter;
+
 // The one session of the process, shared by every OlBaseUtil.
 struct OlSession {
     bool bOpen = false;
+    IMessageFilter* pOldFilter = nullptr;
+    bool bFilter = false;
     IUnknown* pApp = nullptr;
     std::unique_ptr<CDispCmd> pAppCmd;
     std::unique_ptr<CDispCmd> pNameSpaceCmd;
@@ -36,6 +66,14 @@ template <typename T>
 void ReleaseRef(T*& p) {
     if (p) p->Release();
     p = nullptr;
+}
+
+void RestoreFilter(OlSession& s) {
+    if (!s.bFilter) return;
+    IMessageFilter* mine = nullptr;
+    CoRegisterMessageFilter(s.pOldFilter, &mine);
+    ReleaseRef(s.pOldFilter);
+    s.bFilter = false;
 }
 
 }  // namespace
@@ -102,6 +140,7 @@ bool OlBaseUtil::Start() {
     std::unique_ptr<CDispCmd> appCmd;
     std::unique_ptr<CDispCmd> nsCmd;
     bool ok = false;
+    s.bFilter = SUCCEEDED(CoRegisterMessageFilter(&g_Filter, &s.pOldFilter));
     do {
         CLSID clsid;
         HRESULT hr = CLSIDFromProgID(L"Outlook.Application", &clsid);
@@ -162,6 +201,7 @@ bool OlBaseUtil::Start() {
         nsCmd.reset();
         appCmd.reset();
         ReleaseRef(pApp);
+        RestoreFilter(s);
         OlBaseUtil::Stop();
         return false;
     }
@@ -182,6 +222,7 @@ void OlBaseUtil::Stop() {
     s.pNameSpaceCmd.reset();
     s.pAppCmd.reset();
     ReleaseRef(s.pApp);
+    RestoreFilter(s);
     s.bOpen = false;
     s.nUsers = 0;
     for (OlBaseUtil* o : LiveObjects()) o->ClearCopies();

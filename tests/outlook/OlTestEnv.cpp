@@ -7,6 +7,7 @@
 
 #include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxPlatform.h"
+#include "common/misc/DispCmd.h"
 #include "standins/outlook/OlStandIn.h"
 
 namespace ol_test {
@@ -90,6 +91,45 @@ bool RegisterStandIn() {
     return fn && fn() == S_OK;
 }
 
+bool RegisterStandInServer() {
+    auto fn = Export<VtOlStandInRegisterFn>("VtOlStandInRegisterLocal");
+    return fn && fn() == S_OK;
+}
+
+bool DeleteItem(const std::string& entryId) {
+    CLSID clsid;
+    IUnknown* app = nullptr;
+    if (FAILED(CLSIDFromProgID(L"Outlook.Application", &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(&app))))
+        return false;
+    IDispatch* appDisp = nullptr;
+    HRESULT hr = app->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&appDisp));
+    app->Release();
+    if (FAILED(hr)) return false;
+    CDispCmd appCmd(appDisp);
+    appDisp->Release();
+    auto call = [](CDispCmd& on, LPCOLESTR name, const std::wstring& text, VARIANT* result) {
+        VARIANT arg;
+        VariantInit(&arg);
+        arg.vt = VT_BSTR;
+        arg.bstrVal = SysAllocString(text.c_str());
+        HRESULT r = on.Call(name, &arg, 1, result);
+        VariantClear(&arg);
+        return r;
+    };
+    VARIANT ns;
+    VariantInit(&ns);
+    if (FAILED(call(appCmd, L"GetNameSpace", L"MAPI", &ns)) || ns.vt != VT_DISPATCH) return false;
+    CDispCmd nsCmd(ns.pdispVal);
+    VariantClear(&ns);
+    VARIANT item;
+    VariantInit(&item);
+    if (FAILED(call(nsCmd, L"GetItemFromID", Widen(entryId), &item)) || item.vt != VT_DISPATCH) return false;
+    CDispCmd itemCmd(item.pdispVal);
+    VariantClear(&item);
+    return SUCCEEDED(itemCmd.Call(L"Delete", nullptr, 0, nullptr));
+}
+
 bool UnregisterStandIn() {
     auto fn = Export<VtOlStandInRegisterFn>("DllUnregisterServer");
     return fn && fn() == S_OK;
@@ -140,18 +180,26 @@ void WriteContacts(const std::string& path, const std::vector<Props>& contacts) 
     vt_test::WriteText(path, out);
 }
 
-std::vector<Props> ReadContacts(const std::string& path) {
-    std::vector<Props> out;
+Folders ReadFolders(const std::string& path) {
+    Folders out;
+    std::vector<Props>* folder = nullptr;
     for (const std::string& line : SplitLines(vt_test::ReadText(path))) {
         if (line.empty() || line[0] == '#') continue;
-        if (line == "[Contact]") {
-            out.emplace_back();
+        if (line == "[Contact]" || line == "[Deleted]") {
+            folder = line == "[Contact]" ? &out.contacts : &out.deleted;
+            folder->emplace_back();
             continue;
         }
         size_t eq = line.find('=');
-        if (eq != std::string::npos && !out.empty())
-            out.back()[line.substr(0, eq)] = Unescape(line.substr(eq + 1));
+        if (eq != std::string::npos && folder)
+            folder->back()[line.substr(0, eq)] = Unescape(line.substr(eq + 1));
     }
+    return out;
+}
+
+std::vector<Props> ReadContacts(const std::string& path) {
+    std::vector<Props> out = ReadFolders(path).contacts;
+    for (Props& p : out) p.erase("EntryID");  // the stand-in's own bookkeeping
     return out;
 }
 

@@ -20,6 +20,13 @@ constexpr const char* kStandInDll = "vt_outlook_standin.dll";
 
 bool RegisterStandIn();
 bool UnregisterStandIn();
+// The out-of-process form (the server program) instead of the DLL; undone
+// by RegisterStandIn.
+bool RegisterStandInServer();
+
+// What another program does in Outlook meanwhile: deletes the item with
+// this EntryID (it moves to Deleted Items), through a session of its own.
+bool DeleteItem(const std::string& entryId);
 
 // The stand-in's settings (HKCU). An empty value removes it.
 void SetStandInValue(const wchar_t* name, const std::wstring& value);
@@ -49,8 +56,15 @@ std::wstring Widen(const std::string& s);
 using Props = std::map<std::string, std::string>;
 // Writes the stand-in's data file.
 void WriteContacts(const std::string& path, const std::vector<Props>& contacts);
-// Reads it back (after the session that wrote it has closed).
+// Reads it back (after the session that wrote it has closed), without the
+// EntryIDs.
 std::vector<Props> ReadContacts(const std::string& path);
+// Both folders, with EntryIDs.
+struct Folders {
+    std::vector<Props> contacts;
+    std::vector<Props> deleted;
+};
+Folders ReadFolders(const std::string& path);
 
 // The data file of one test: named in the registry for the next session.
 class StandInData {
@@ -59,6 +73,7 @@ public:
     ~StandInData();
     const std::string& Path() const { return m_path; }
     std::vector<Props> Read() const { return ReadContacts(m_path); }
+    Folders ReadAll() const { return ReadFolders(m_path); }
 
 private:
     vt_test::TempDir m_dir;

@@ -1,12 +1,13 @@
 // Timing run of the Outlook reader and writer against the stand-in Outlook
-// (not a test: run it by hand under wine64, see docs/standins.md). For 1,000
-// and 10,000 contacts it reports the automation calls per contact read and
-// written, contacts read per second, and the time the stand-in itself needs
-// for the same number of raw GetIDsOfNames + Invoke pairs.
+// (not a test: run it by hand under wine64, see docs/standins.md). It counts
+// the automation calls per contact read and written (in process), then loads
+// 200 and 1,000 contacts out of process, as Outlook runs, and extrapolates to
+// 5,000; bare cross-process calls on one item show where the time goes.
 #include <windows.h>
 #include <ole2.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -124,9 +125,45 @@ double RawCost(TimedUtil& util, LONGLONG pairs) {
     return s;
 }
 
+struct Written {
+    Counts added, updated;
+    double addSeconds = 0, updateSeconds = 0;
+};
+
+// n new contacts, then one changed compared field on each.
+Written WriteRun(const std::wstring& path, int n) {
+    Written w;
+    DeleteFileW(path.c_str());
+    OlAddrUtil util;
+    util.Load();
+    std::vector<CommAddr> recs(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        CommAddr& r = recs[static_cast<size_t>(i)];
+        for (int id = 1; id <= 90; ++id) {
+            size_t size = 0;
+            if (GetTextSlot(r, id, &size) && id != FID_NOTE)
+                SetFieldText(r, id, ("f" + std::to_string(id) + "-" + std::to_string(i)).c_str());
+        }
+        SetFieldText(r, FID_NOTE, "a note of a few words");
+        r.m_dtBirthday = 30000 + i;
+    }
+    Take();
+    auto t0 = Clock::now();
+    for (CommAddr& r : recs) util.PutContact(&r);
+    w.addSeconds = Seconds(t0, Clock::now());
+    w.added = Take();
+    for (CommAddr& r : recs) SetFieldText(r, FID_WORK_PHONE, "555-0000");
+    t0 = Clock::now();
+    for (CommAddr& r : recs) util.PutContact(&r);
+    w.updateSeconds = Seconds(t0, Clock::now());
+    w.updated = Take();
+    return w;
+}
+
 }  // namespace
 
-int main() {
+// Arguments: the contact counts loaded out of process (default 200 1000).
+int main(int argc, char** argv) {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     std::string self;
     cxplat::GetModulePath(nullptr, self);
@@ -136,67 +173,75 @@ int main() {
         printf("the stand-in Outlook could not be registered (%s)\n", dll.c_str());
         return 1;
     }
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(atoi(argv[i]));
+    if (sizes.empty()) sizes = {200, 1000};
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
     const std::wstring path = std::wstring(tmp) + L"vt_outlook_timing.txt";
     SetValue(VT_OLSTANDIN_DATAFILE, path);
 
-    printf("%8s %12s %12s %12s %14s %12s %8s\n", "contacts", "ids/read", "invokes/read",
-           "load s", "contacts/s", "raw s", "ratio");
-    for (int n : {1000, 10000}) {
-        WriteContacts(path, n);
-        auto util = std::make_unique<TimedUtil>();
+    // Calls per contact, counted in process (the same calls cross the
+    // process boundary when Outlook runs apart).
+    const int counted = 200;
+    WriteContacts(path, counted);
+    double inLoad = 0;
+    {
+        TimedUtil util;
         Take();
         auto t0 = Clock::now();
+        util.Load();
+        inLoad = Seconds(t0, Clock::now());
+        Counts c = Take();
+        printf("calls per contact read:    %.2f GetIDsOfNames + %.2f Invoke (%d contacts, in process %.3f s)\n",
+               static_cast<double>(c.ids) / counted, static_cast<double>(c.invokes) / counted, counted, inLoad);
+    }
+    Written w = WriteRun(path, counted);
+    printf("calls per contact added:   %.2f + %.2f\n", static_cast<double>(w.added.ids) / counted,
+           static_cast<double>(w.added.invokes) / counted);
+    printf("calls per contact updated: %.2f + %.2f (one changed field)\n",
+           static_cast<double>(w.updated.ids) / counted, static_cast<double>(w.updated.invokes) / counted);
+
+    // Out of process, as Outlook runs.
+    if (Export<VtOlStandInRegisterFn>("VtOlStandInRegisterLocal")() != S_OK) {
+        printf("the out-of-process stand-in could not be registered\n");
+        return 1;
+    }
+    printf("\nout of process      load s   ms/contact   ms/call   5,000 contacts (extrapolated)\n");
+    double perCall = 0;
+    for (int n : sizes) {
+        WriteContacts(path, n);
+        auto t0 = Clock::now();
+        auto util = std::make_unique<TimedUtil>();
+        const double start = Seconds(t0, Clock::now());
+        t0 = Clock::now();
         bool ok = util->Load();
         double load = Seconds(t0, Clock::now());
-        Counts c = Take();
         if (!ok || util->GetStore()->GetCount() != static_cast<uint32_t>(n)) {
             printf("load of %d contacts failed\n", n);
             return 1;
         }
-        // raw pairs: as many as the load made (its lookups; each is followed by one call)
-        double raw = RawCost(*util, c.ids);
-        printf("%8d %12.2f %12.2f %12.3f %14.0f %12.3f %8.2f\n", n,
-               static_cast<double>(c.ids) / n, static_cast<double>(c.invokes) / n, load,
-               n / load, raw, load / raw);
+        // every lookup and every call crosses: 2 x (properties + 3) per contact
+        const double calls = 2.0 * n * (OL_PROP_COUNT + 3);
+        perCall = load * 1000 / calls;
+        printf("%6d contacts %11.2f %12.1f %9.2f %12.0f s (%.1f min); session start %.2f s\n", n, load,
+               load * 1000 / n, perCall, load / n * 5000, load / n * 5000 / 60, start);
+        if (n == sizes.back()) {
+            // Where the time goes: the same number of bare cross-process
+            // lookups and gets on one item, without the program around them.
+            const LONGLONG pairs = 500;
+            double raw = RawCost(*util, pairs);
+            printf("bare cross-process lookup + get: %.2f ms per pair (%.0f%% of the load's time per pair)\n",
+                   raw * 1000 / pairs, 100.0 * (raw / pairs) / (load / (n * (OL_PROP_COUNT + 3.0))));
+        }
         util.reset();
     }
+    const int written = 20;
+    w = WriteRun(path, written);
+    printf("out of process: %d contacts added in %.2f s (%.0f ms each), updated in %.2f s (%.0f ms each)\n", written,
+           w.addSeconds, w.addSeconds * 1000 / written, w.updateSeconds, w.updateSeconds * 1000 / written);
 
-    // Writing: 1,000 new contacts, then one changed compared field on each.
-    const int n = 1000;
-    DeleteFileW(path.c_str());
-    {
-        OlAddrUtil util;
-        util.Load();
-        std::vector<CommAddr> recs(n);
-        for (int i = 0; i < n; ++i) {
-            CommAddr& r = recs[static_cast<size_t>(i)];
-            for (int id = 1; id <= 90; ++id) {
-                size_t size = 0;
-                if (GetTextSlot(r, id, &size) && id != FID_NOTE)
-                    SetFieldText(r, id, ("f" + std::to_string(id) + "-" + std::to_string(i)).c_str());
-            }
-            SetFieldText(r, FID_NOTE, "a note of a few words");
-            r.m_dtBirthday = 30000 + i;
-        }
-        Take();
-        auto t0 = Clock::now();
-        for (CommAddr& r : recs) util.PutContact(&r);
-        double addTime = Seconds(t0, Clock::now());
-        Counts added = Take();
-        for (CommAddr& r : recs) SetFieldText(r, FID_WORK_PHONE, "555-0000");
-        t0 = Clock::now();
-        for (CommAddr& r : recs) util.PutContact(&r);
-        double updTime = Seconds(t0, Clock::now());
-        Counts updated = Take();
-        printf("\nwriting %d contacts      ids/contact  invokes/contact  seconds\n", n);
-        printf("  added (PutContact)   %11.2f %16.2f %8.3f\n",
-               static_cast<double>(added.ids) / n, static_cast<double>(added.invokes) / n, addTime);
-        printf("  updated, 1 field     %11.2f %16.2f %8.3f\n",
-               static_cast<double>(updated.ids) / n, static_cast<double>(updated.invokes) / n,
-               updTime);
-    }
+    Export<VtOlStandInRegisterFn>("DllRegisterServer")();
     DeleteFileW(path.c_str());
     SetValue(VT_OLSTANDIN_DATAFILE, L"");
     CoUninitialize();
