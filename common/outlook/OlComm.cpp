@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/misc/CxDebugUtil.h"
+#include "common/misc/CxGuard.h"
 
 namespace {
 
@@ -17,24 +18,38 @@ namespace {
 class OlMessageFilter : public IMessageFilter {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMessageFilter)) {
-            *ppv = static_cast<IMessageFilter*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        return CxGuard("the message filter", E_UNEXPECTED, [&]() -> HRESULT {
+            if (!ppv) return E_POINTER;
+            if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMessageFilter)) {
+                *ppv = static_cast<IMessageFilter*>(this);
+                return S_OK;
+            }
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        });
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // static object
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // A static object: counting changes nothing.
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return CxGuard("the message filter", ULONG{2}, [] { return ULONG{2}; });
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        return CxGuard("the message filter", ULONG{1}, [] { return ULONG{1}; });
+    }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
-        return SERVERCALL_ISHANDLED;
+        return CxGuard("the message filter", DWORD{SERVERCALL_ISHANDLED},
+                       [] { return DWORD{SERVERCALL_ISHANDLED}; });
     }
     DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD rejectType) override {
-        if (rejectType != SERVERCALL_RETRYLATER && rejectType != SERVERCALL_REJECTED) return static_cast<DWORD>(-1);
-        return elapsedMs < CDispCmd::GetBusyTimeout() ? 250 : static_cast<DWORD>(-1);
+        return CxGuard("the message filter", static_cast<DWORD>(-1), [&]() -> DWORD {
+            if (rejectType != SERVERCALL_RETRYLATER && rejectType != SERVERCALL_REJECTED)
+                return static_cast<DWORD>(-1);
+            return elapsedMs < CDispCmd::GetBusyTimeout() ? 250 : static_cast<DWORD>(-1);
+        });
     }
-    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+        return CxGuard("the message filter", DWORD{PENDINGMSG_WAITDEFPROCESS},
+                       [] { return DWORD{PENDINGMSG_WAITDEFPROCESS}; });
+    }
 };
 
 OlMessageFilter g_Filter;
