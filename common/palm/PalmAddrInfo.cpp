@@ -245,6 +245,14 @@ bool PmAddrInfo::IsLoaded() const {
            m_nLoadedGen == PM_GEN_6X;
 }
 
+CommSideState PmAddrInfo::GetSideState() const {
+    return IsLoaded() ? SIDE_AVAILABLE : SIDE_UNAVAILABLE;
+}
+
+bool PmAddrInfo::ChangedSinceLoad() const {
+    return false;  // the load does not keep the file's state yet
+}
+
 void PmAddrInfo::SetSwapName(bool swap) {
     m_pClassic->SetSwapName(swap);
     m_pEx->SetSwapName(swap);

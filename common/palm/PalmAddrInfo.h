@@ -107,6 +107,16 @@ public:
     // Writes the loaded generation's file (6.x writes as it goes: true).
     bool Save();
 
+    // SIDE_UNAVAILABLE when nothing is loaded, SIDE_READONLY when the load
+    // found data it could not take whole (the file must not be written),
+    // else SIDE_AVAILABLE.
+    CommSideState GetSideState() const;
+    // The loaded address.dat changed on disk since the load (size, time or
+    // content); always false for 6.x.
+    bool ChangedSinceLoad() const;
+    // The last Save wrote nothing because the file had changed since the load.
+    bool LastSaveFoundChange() const { return m_bLastSaveFoundChange; }
+
     // The stores, for listings and tests.
     PmAddrUtil* GetClassicStore() { return m_pClassic.get(); }
     PmAddrExUtil* GetExStore() { return m_pEx.get(); }
@@ -130,4 +140,5 @@ private:
     std::unique_ptr<PmAddrExUtil> m_pEx;
     std::unique_ptr<PmAddrEx2Util> m_pEx2;
     char m_szEx2Path[CX_MAX_PATH] = {};  // the loaded 6.x database
+    bool m_bLastSaveFoundChange = false;
 };
