@@ -11,6 +11,7 @@
 #include <cwchar>
 
 #include "standins/outlook/OlStandIn.h"
+#include "standins/outlook/OlStandInText.h"
 
 namespace olsi {
 
@@ -281,32 +282,8 @@ std::string WideToUtf8(const std::wstring& s) {
 
 namespace {
 
-// Values sit on one line: backslash, CR and LF are escaped.
-std::string Escape(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
-    }
-    return out;
-}
-
-std::string Unescape(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            char c = s[++i];
-            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
+using olstandin::EscapeLine;
+using olstandin::UnescapeLine;
 
 uint64_t IdNumber(const std::wstring& id) {
     if (id.size() < 16) return 0;
@@ -362,7 +339,7 @@ void Store::Load() {
         size_t eq = line.find('=');
         if (!cur || eq == std::string::npos) continue;  // not ours: skipped
         const std::wstring key = Utf8ToWide(line.substr(0, eq));
-        const std::string value = Unescape(line.substr(eq + 1));
+        const std::string value = UnescapeLine(line.substr(eq + 1));
         if (NameCompare(key.c_str(), L"EntryID") == 0) {
             cur->entryId = Utf8ToWide(value);
         } else if (NameCompare(key.c_str(), L"Class") == 0) {
@@ -400,7 +377,7 @@ void Store::Save() {
             out += folder == &items ? "[Contact]\r\n" : "[Deleted]\r\n";
             out += "EntryID=" + WideToUtf8(c->entryId) + "\r\n";
             if (c->cls != kClassContact) out += "Class=" + std::to_string(c->cls) + "\r\n";
-            if (!c->dlName.empty()) out += "DLName=" + Escape(WideToUtf8(c->dlName)) + "\r\n";
+            if (!c->dlName.empty()) out += "DLName=" + EscapeLine(WideToUtf8(c->dlName)) + "\r\n";
             if (!c->denied.empty()) {
                 std::wstring list;
                 for (const auto& d : c->denied) list += (list.empty() ? L"" : L",") + d;
@@ -410,7 +387,7 @@ void Store::Save() {
                 std::string value;
                 if (kProps[p].type == kText) {
                     if (c->text[p].empty()) continue;
-                    value = Escape(WideToUtf8(c->text[p]));
+                    value = EscapeLine(WideToUtf8(c->text[p]));
                 } else {
                     if (c->number[p] == 0) continue;
                     if (kProps[p].type == kLong)
@@ -425,7 +402,7 @@ void Store::Save() {
                 const AddressEntry* e =
                     FindAddress(Text(*c, (L"Email" + std::to_wstring(k + 1) + L"EntryID").c_str()));
                 if (e && !e->smtp.empty())
-                    out += "ExSmtp" + std::to_string(k + 1) + "=" + Escape(WideToUtf8(e->smtp)) + "\r\n";
+                    out += "ExSmtp" + std::to_string(k + 1) + "=" + EscapeLine(WideToUtf8(e->smtp)) + "\r\n";
             }
         }
     }

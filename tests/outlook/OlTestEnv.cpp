@@ -9,6 +9,8 @@
 #include "common/misc/CxPlatform.h"
 #include "common/misc/DispCmd.h"
 #include "standins/outlook/OlStandIn.h"
+#include "tests/support/TestSupport.h"
+#include "standins/outlook/OlStandInText.h"
 
 namespace ol_test {
 
@@ -48,41 +50,9 @@ public:
 
 const auto* const g_Env = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
-std::string Escape(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
-    }
-    return out;
-}
+using olstandin::EscapeLine;
+using olstandin::UnescapeLine;
 
-std::string Unescape(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            char c = s[++i];
-            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return lines;
-}
 
 }  // namespace
 
@@ -175,7 +145,7 @@ void WriteContacts(const std::string& path, const std::vector<Props>& contacts) 
     std::string out = "# seeded by a test\r\n";
     for (const Props& c : contacts) {
         out += "[Contact]\r\n";
-        for (const auto& kv : c) out += kv.first + "=" + Escape(kv.second) + "\r\n";
+        for (const auto& kv : c) out += kv.first + "=" + EscapeLine(kv.second) + "\r\n";
     }
     vt_test::WriteText(path, out);
 }
@@ -183,7 +153,7 @@ void WriteContacts(const std::string& path, const std::vector<Props>& contacts) 
 Folders ReadFolders(const std::string& path) {
     Folders out;
     std::vector<Props>* folder = nullptr;
-    for (const std::string& line : SplitLines(vt_test::ReadText(path))) {
+    for (const std::string& line : vt_test::SplitCrLf(vt_test::ReadText(path))) {
         if (line.empty() || line[0] == '#') continue;
         if (line == "[Contact]" || line == "[Deleted]") {
             folder = line == "[Contact]" ? &out.contacts : &out.deleted;
@@ -192,7 +162,7 @@ Folders ReadFolders(const std::string& path) {
         }
         size_t eq = line.find('=');
         if (eq != std::string::npos && folder)
-            folder->back()[line.substr(0, eq)] = Unescape(line.substr(eq + 1));
+            folder->back()[line.substr(0, eq)] = UnescapeLine(line.substr(eq + 1));
     }
     return out;
 }

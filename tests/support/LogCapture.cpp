@@ -34,18 +34,7 @@ std::string LogCapture::Text() const { return ReadText(CxDebugUtil::Instance().G
 
 void LogCapture::Reset() const { WriteText(CxDebugUtil::Instance().GetLogPath(), ""); }
 
-std::vector<std::string> LogCapture::Lines() const {
-    const std::string text = Text();
-    std::vector<std::string> lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return lines;
-}
+std::vector<std::string> LogCapture::Lines() const { return vt_test::SplitCrLf(Text()); }
 
 std::vector<std::string> LogCapture::Messages() const {
     std::vector<std::string> out;

@@ -52,4 +52,16 @@ void WriteText(const std::string& path, const std::string& text) {
 
 bool Exists(const std::string& path) { return fs::exists(path); }
 
+std::vector<std::string> SplitCrLf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
 }  // namespace vt_test

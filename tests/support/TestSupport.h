@@ -27,5 +27,7 @@ std::string ReadText(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& data);
 void WriteText(const std::string& path, const std::string& text);
 bool Exists(const std::string& path);
+// Lines of a text whose lines end in CR LF (the last one may not).
+std::vector<std::string> SplitCrLf(const std::string& text);
 
 }  // namespace vt_test
