@@ -14,6 +14,8 @@
 #include "common/misc/CxPlatform.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "palm/PalmFixture.h"
+#include "common/palm/PalmCommEx2.h"
+#include "standins/palmdesktop/PdSetup.h"
 
 namespace {
 
@@ -259,6 +261,31 @@ TEST_F(FileSafetyTest, PathOf259CharactersLoadsAndSavesALongerOneIsRefused) {
         EXPECT_TRUE(m_Log.Has(0, "The Palm Desktop file path is longer than 259 characters; it is "
                                  "not loaded: " + longer));
     }
+}
+
+TEST_F(FileSafetyTest, DatabasePathOf259CharactersLoadsAndTakesWrites) {
+    const std::string base = m_Dir.File("m");
+    fs::create_directory(base);
+    std::string path = PathOfLength(base + cxplat::kPathSep, 259);
+    path = path.substr(0, path.size() - 11) + "Address.mdb";
+    ASSERT_EQ(path.size(), 259u);
+    std::string error;
+    ASSERT_TRUE(pdsetup::WriteAddressData(PM_GEN_6X, path, {Contact("Ada", "Lovelace")}, error))
+        << error;
+    {
+        PmAddrInfo info(0xFFFFFFFFu);
+        ASSERT_TRUE(info.LoadFile(path.c_str()));
+        EXPECT_EQ(info.GetLoadedGeneration(), PM_GEN_6X);
+        const CommAddr added = Contact("Grace", "Hopper");
+        EXPECT_TRUE(info.AddContact(&added));
+        EXPECT_FALSE(info.ChangedSinceLoad());
+        EXPECT_TRUE(info.Save());
+    }
+    TdmMain::Instance().CloseAll();
+    PmAddrInfo reread(0xFFFFFFFFu);
+    ASSERT_TRUE(reread.LoadFile(path.c_str()));
+    EXPECT_EQ(reread.GetRecordCount(), 2u);
+    TdmMain::Instance().CloseAll();
 }
 
 }  // namespace
