@@ -61,6 +61,13 @@ bool GetModulePath(const void* module, std::string& out);
 // Opens with no sharing: on Windows a share-deny open, on POSIX an advisory
 // exclusive lock. Null when the file cannot be opened or another holder has it.
 FILE* OpenExclusive(const char* path, const char* mode);
+// Opens an existing file for reading only; others may read it meanwhile but
+// not write it (share-deny-write on Windows, a shared lock on POSIX).
+FILE* OpenReadDenyWrite(const char* path);
+// Last write time in the system's own units (100 ns on Windows, ns on POSIX).
+bool GetFileModified(const char* path, uint64_t& out);
+// A plain file: no folder, device or link.
+bool IsRegularFile(const char* path);
 
 // --- version resources and registry ---
 bool GetFileVersion(const char* path, uint16_t version[4]);

@@ -242,20 +242,55 @@ FILE* OpenExclusive(const char* path, const char* mode) {
         case 'a': flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND; break;
         default: return nullptr;
     }
-    int fd = open(path, flags | O_CLOEXEC, 0666);
+    // Know whether this call made the file, so a failure after that leaves
+    // nothing behind.
+    bool created = false;
+    int fd = -1;
+    if (flags & O_CREAT) {
+        fd = open(path, flags | O_EXCL | O_CLOEXEC, 0666);
+        created = fd >= 0;
+    }
+    if (fd < 0) fd = open(path, (flags & ~O_CREAT) | O_CLOEXEC);
     if (fd < 0) return nullptr;
+    auto fail = [&]() -> FILE* {
+        close(fd);
+        if (created) unlink(path);
+        return nullptr;
+    };
     // Lock before truncating, so a holder's data is never touched.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return nullptr;
-    }
-    if (mode[0] == 'w' && ftruncate(fd, 0) != 0) {
-        close(fd);
-        return nullptr;
-    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return fail();
+    if (mode[0] == 'w' && ftruncate(fd, 0) != 0) return fail();
     FILE* f = fdopen(fd, mode);
+    if (!f) return fail();
+    return f;
+}
+
+FILE* OpenReadDenyWrite(const char* path) {
+    if (!path || !*path) return nullptr;
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    // A shared lock: other readers go on, an exclusive holder keeps us out.
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    FILE* f = fdopen(fd, "rb");
     if (!f) close(fd);
     return f;
+}
+
+bool GetFileModified(const char* path, uint64_t& out) {
+    out = 0;
+    struct stat st {};
+    if (!path || !*path || stat(path, &st) != 0) return false;
+    out = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000ull +
+          static_cast<uint64_t>(st.st_mtim.tv_nsec);
+    return true;
+}
+
+bool IsRegularFile(const char* path) {
+    struct stat st {};
+    return path && *path && lstat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool GetFileVersion(const char*, uint16_t version[4]) {

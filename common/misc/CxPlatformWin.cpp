@@ -110,13 +110,55 @@ FILE* OpenExclusive(const char* path, const char* mode) {
     HANDLE h = ::CreateFileA(path, access, 0 /* no sharing */, nullptr, disposition,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
+    // A file this call made is removed again when the rest fails.
+    const bool created = disposition != OPEN_EXISTING && ::GetLastError() != ERROR_ALREADY_EXISTS;
     int flags = _O_BINARY | ((write || plus) ? (mode[0] == 'a' ? _O_APPEND : 0) : _O_RDONLY);
     if (write || plus) flags |= _O_RDWR;
     int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
-    if (fd < 0) { ::CloseHandle(h); return nullptr; }
+    if (fd < 0) {
+        ::CloseHandle(h);
+        if (created) ::DeleteFileA(path);
+        return nullptr;
+    }
     FILE* f = _fdopen(fd, mode);
-    if (!f) { _close(fd); return nullptr; }
+    if (!f) {
+        _close(fd);
+        if (created) ::DeleteFileA(path);
+        return nullptr;
+    }
     return f;
+}
+
+FILE* OpenReadDenyWrite(const char* path) {
+    if (!path || !*path) return nullptr;
+    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_BINARY | _O_RDONLY);
+    if (fd < 0) {
+        ::CloseHandle(h);
+        return nullptr;
+    }
+    FILE* f = _fdopen(fd, "rb");
+    if (!f) _close(fd);
+    return f;
+}
+
+bool GetFileModified(const char* path, uint64_t& out) {
+    out = 0;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!path || !*path || !::GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return false;
+    out = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+          data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+bool IsRegularFile(const char* path) {
+    if (!path || !*path) return false;
+    const DWORD a = ::GetFileAttributesA(path);
+    return a != INVALID_FILE_ATTRIBUTES &&
+           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 bool GetFileVersion(const char* path, uint16_t version[4]) {

@@ -75,7 +75,7 @@ bool PmAddrUtil::Load(const char* path) {
     CX_LOG(2, "Loading Palm Desktop Address Book:%s", shown);
     bool ok = false;
     do {
-        if (!Open(path, LoadOpenMode())) {
+        if (!OpenForLoad(path)) {
             CX_LOG(0, "Failed to open Palm Desktop address book file: %s", shown);
             break;
         }

@@ -134,7 +134,7 @@ bool PmAddrExUtil::Load(const char* path) {
     CX_LOG(2, "Loading Palm Desktop Contacts: %s", shown);
     bool ok = false;
     do {
-        if (!Open(path, LoadOpenMode())) {
+        if (!OpenForLoad(path)) {
             CX_LOG(0, "Failed to open file: %s", shown);
             break;
         }
@@ -381,10 +381,10 @@ bool PmAddrExUtil::LoadRecords() {
 }
 
 bool PmAddrExUtil::Save() {
-    char stored[PM_FILE_NAME_SIZE];
+    char stored[PM_PATH_SIZE];
     CxCopyText(stored, GetFileName());
     const char* target = m_szLoadedPath[0] ? m_szLoadedPath : stored;
-    char targetCopy[PM_FILE_NAME_SIZE];
+    char targetCopy[PM_PATH_SIZE];
     CxCopyText(targetCopy, target);
     if (!targetCopy[0]) return false;
     return SaveTo(targetCopy, stored);
@@ -392,7 +392,7 @@ bool PmAddrExUtil::Save() {
 
 bool PmAddrExUtil::SaveAs(const char* path) {
     if (!path || !*path) return false;
-    char target[PM_FILE_NAME_SIZE];
+    char target[PM_PATH_SIZE];
     if (strlen(path) >= sizeof(target)) return false;
     CxCopyText(target, path);
     if (!SaveTo(target, target)) return false;

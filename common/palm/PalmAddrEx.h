@@ -146,5 +146,5 @@ private:
     uint8_t m_reserved2[RESERVED2_SIZE] = {};
     uint8_t m_reserved3[RESERVED3_SIZE] = {};
     char m_szCustomLabels[PM_ADDREX_LABELS][PM_ADDREX_LABEL_SIZE] = {};
-    char m_szLoadedPath[PM_FILE_NAME_SIZE] = {};
+    char m_szLoadedPath[PM_PATH_SIZE] = {};
 };

@@ -249,10 +249,6 @@ CommSideState PmAddrInfo::GetSideState() const {
     return IsLoaded() ? SIDE_AVAILABLE : SIDE_UNAVAILABLE;
 }
 
-bool PmAddrInfo::ChangedSinceLoad() const {
-    return false;  // the load does not keep the file's state yet
-}
-
 void PmAddrInfo::SetSwapName(bool swap) {
     m_pClassic->SetSwapName(swap);
     m_pEx->SetSwapName(swap);
@@ -292,16 +288,18 @@ int PmAddrInfo::DetectFileType(const char* path) {
     } else if (SameText(ext, ".dat")) {
         bool loaded = false;
         {
-            PmAddrExUtil probe(path);
-            loaded = probe.IsLoaded();
+            PmAddrExUtil probe;
+            probe.SetReadOnly(true);
+            loaded = probe.Load(path);
         }
         if (loaded) {
             CX_LOG(2, "Check Palm Desktop Contacts file type: (%s) - Palm Desktop 4.1.x", path);
             found = PM_GEN_41X;
         } else {
             {
-                PmAddrUtil probe(path);
-                loaded = probe.IsLoaded();
+                PmAddrUtil probe;
+                probe.SetReadOnly(true);
+                loaded = probe.Load(path);
             }
             if (loaded) {
                 CX_LOG(2,
@@ -316,7 +314,7 @@ int PmAddrInfo::DetectFileType(const char* path) {
     return found;
 }
 
-bool PmAddrInfo::LoadByUser(uint32_t userId) {
+bool PmAddrInfo::LoadByUserUnguarded(uint32_t userId) {
     Clear();
     CX_LOG(2, "Load Palm Desktop Contacts by user: %d", static_cast<int>(userId));
     bool ok = false;
@@ -350,11 +348,10 @@ bool PmAddrInfo::LoadByUser(uint32_t userId) {
             CxCopyText(m_szEx2Path, path.c_str());
         }
     }
-    BuildRecords();
-    return true;
+    return BuildRecords();
 }
 
-bool PmAddrInfo::LoadFile(const char* path) {
+bool PmAddrInfo::LoadFileUnguarded(const char* path) {
     if (!path || !path[0]) return false;
     Clear();
     CX_LOG(2, "Load Palm Desktop Contacts by file: %s", path);
@@ -384,8 +381,7 @@ bool PmAddrInfo::LoadFile(const char* path) {
         return false;
     }
     m_nLoadedGen = gen;
-    BuildRecords();
-    return true;
+    return BuildRecords();
 }
 
 bool PmAddrInfo::LoadChosen(bool useFile, const char* fileName, uint32_t userId, bool swapName) {
@@ -393,15 +389,16 @@ bool PmAddrInfo::LoadChosen(bool useFile, const char* fileName, uint32_t userId,
     return useFile ? LoadFile(fileName) : LoadByUser(userId);
 }
 
-void PmAddrInfo::BuildRecords() {
-    auto offer = [this](std::unique_ptr<PmAddrInfoRecord> rec) {
-        if (StatusOf(*rec) & kStatusNotOffered) return;
+bool PmAddrInfo::BuildRecords() {
+    bool complete = true;
+    auto offer = [this, &complete](std::unique_ptr<PmAddrInfoRecord> rec) {
+        if (!complete || (StatusOf(*rec) & kStatusNotOffered)) return;
         CommAddr common;
         RecordToContact(*rec, common);
         common.m_nSourceType = SOURCE_PALM;
         common.m_nStatus = StatusOf(*rec);
-        if (!m_pStore->AddCopy(&common)) return;
-        m_Recs.Append(std::move(rec));
+        // A contact that cannot be kept fails the load rather than go missing.
+        if (!m_pStore->AddCopy(&common) || !m_Recs.Append(std::move(rec))) complete = false;
     };
     switch (m_nLoadedGen) {
     case PM_GEN_CLASSIC: {
@@ -440,6 +437,11 @@ void PmAddrInfo::BuildRecords() {
     default:
         break;
     }
+    if (complete) return true;
+    CX_LOG(0, "Not enough memory to list every Palm Desktop contact; the load failed.");
+    Clear();
+    m_nLoadedGen = PM_GEN_FAILED;
+    return false;
 }
 
 void PmAddrInfo::RecordToContact(const PmAddrInfoRecord& in, CommAddr& out) {
@@ -790,20 +792,4 @@ bool PmAddrInfo::UpdateContact(const CommAddr* rec, int position) {
         return false;
     }
     return m_pStore->UpdateAt(rec, static_cast<uint32_t>(position));
-}
-
-bool PmAddrInfo::Save() {
-    switch (m_nLoadedGen) {
-    case PM_GEN_CLASSIC: {
-        char path[PM_FILE_NAME_SIZE];
-        CxCopyText(path, m_pClassic->GetFileName());
-        return m_pClassic->SaveAs(path);
-    }
-    case PM_GEN_41X:
-        return m_pEx->Save();
-    case PM_GEN_6X:
-        return true;
-    default:
-        return false;
-    }
 }

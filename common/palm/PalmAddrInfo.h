@@ -73,6 +73,10 @@ public:
 
     // The name-swap flag of the classic and 4.1.x stores; set before a load.
     void SetSwapName(bool swap);
+    // Set before a load: classic and 4.1.x files are opened without write
+    // access (and Save refuses them); a 6.x database is opened for reading.
+    void SetReadOnly(bool readOnly);
+    bool IsReadOnly() const { return m_bReadOnly; }
 
     // The common records, one per offered contact, same positions as the
     // facade records.
@@ -111,8 +115,9 @@ public:
     // found data it could not take whole (the file must not be written),
     // else SIDE_AVAILABLE.
     CommSideState GetSideState() const;
-    // The loaded address.dat changed on disk since the load (size, time or
-    // content); always false for 6.x.
+    // The loaded address.dat changed on disk since the load: size and time
+    // are the quick check, the content's hash confirms, so a file only
+    // touched is unchanged. Always false for 6.x.
     bool ChangedSinceLoad() const;
     // The last Save wrote nothing because the file had changed since the load.
     bool LastSaveFoundChange() const { return m_bLastSaveFoundChange; }
@@ -123,13 +128,22 @@ public:
     PmAddrEx2Util* GetEx2Store() { return m_pEx2.get(); }
 
 protected:
-    void BuildRecords();
+    // False when a record could not be offered (memory): the load fails.
+    bool BuildRecords();
     void RecordToContact(const PmAddrInfoRecord& rec, CommAddr& out);
     void ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out);
     void PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord& out);
 
 private:
     void Init(uint32_t palmVersion);
+    // Runs a load; an allocation failure anywhere in it fails the load with
+    // a log line and leaves nothing loaded.
+    template <class Load>
+    bool GuardLoad(const char* what, Load&& load);
+    bool LoadByUserUnguarded(uint32_t userId);
+    bool LoadFileUnguarded(const char* path);
+    // The loaded classic or 4.1.x store; null for 6.x or nothing loaded.
+    const PmDBUtil* LoadedFileStore() const;
     bool GetNativeCategoryId(PmAddrInfoRecord& out, const char* text, int32_t& id);
 
     int m_nInstalledGen = PM_GEN_UNKNOWN;
@@ -141,4 +155,5 @@ private:
     std::unique_ptr<PmAddrEx2Util> m_pEx2;
     char m_szEx2Path[CX_MAX_PATH] = {};  // the loaded 6.x database
     bool m_bLastSaveFoundChange = false;
+    bool m_bReadOnly = false;
 };

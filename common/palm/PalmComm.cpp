@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxPlatform.h"
 #include "common/misc/CxText.h"
 
@@ -178,10 +179,11 @@ void PmDBUtil::SetFileName(const char* name) {
 
 bool PmDBUtil::Open(const char* fileName, int mode) {
     Close();
-    if (!fileName || !*fileName || strlen(fileName) >= PM_FILE_NAME_SIZE) return false;
+    if (!fileName || !*fileName || strlen(fileName) >= PM_PATH_SIZE) return false;
     static const char* const kModes[] = {"rb", "r+b", "r+b", "w+b"};
     if (mode < 0 || mode > 3) return false;
-    FILE* f = cxplat::OpenExclusive(fileName, kModes[mode]);
+    FILE* f = mode == 0 ? cxplat::OpenReadDenyWrite(fileName)
+                        : cxplat::OpenExclusive(fileName, kModes[mode]);
     if (!f) return false;
     // Large reads and writes: the formats are made of many small items.
     setvbuf(f, nullptr, _IOFBF, 1 << 16);
@@ -198,6 +200,29 @@ bool PmDBUtil::Open(const char* fileName, int mode) {
     return true;
 }
 
+bool PmDBUtil::OpenForLoad(const char* path) {
+    m_Stamp = PmFileStamp{};
+    m_szStampPath[0] = 0;
+    if (path && strlen(path) >= PM_PATH_SIZE) {
+        CX_LOG(0, "The Palm Desktop file path is longer than %d characters; it is not opened: %s",
+               static_cast<int>(PM_PATH_SIZE - 1), path);
+        return false;
+    }
+    if (!Open(path, LoadOpenMode())) return false;
+    // Holding the target keeps any save of ours out, so a temporary file
+    // beside it now is one an interrupted save left.
+    if (!m_bReadOnly) PmRemoveStaleTemp(path);
+    if (PmStampStream(m_pFile, path, m_Stamp))
+        CxCopyText(m_szStampPath, path);
+    else
+        CX_LOG(0, "Could not read the whole Palm Desktop file to remember its state: %s", path);
+    return true;
+}
+
+bool PmDBUtil::ChangedSinceLoad() const {
+    return m_szStampPath[0] && PmFileChanged(m_szStampPath, m_Stamp);
+}
+
 void PmDBUtil::Close() {
     if (m_szTempPath[0]) {
         AbortSafeSave();
@@ -210,19 +235,34 @@ void PmDBUtil::Close() {
 }
 
 bool PmDBUtil::BeginSafeSave(const char* path) {
-    if (!path || !*path || strlen(path) >= PM_FILE_NAME_SIZE || m_bReadOnly) return false;
-    char keepName[PM_FILE_NAME_SIZE];
+    m_bSaveFoundChange = false;
+    if (!path || !*path || m_bReadOnly) return false;
+    if (strlen(path) >= PM_PATH_SIZE) {
+        CX_LOG(0, "The Palm Desktop file path is longer than %d characters; it is not written: %s",
+               static_cast<int>(PM_PATH_SIZE - 1), path);
+        return false;
+    }
+    char keepName[PM_PATH_SIZE];
     CxCopyText(keepName, m_szFileName);
     // The target must exist and nobody else may hold it.
     if (!Open(path, 2)) return false;
     SetFileName(keepName);
+    // Checked while holding the target, so nobody can write it between the
+    // check and the replacement.
+    if (m_Stamp.valid && strcmp(path, m_szStampPath) == 0 && PmStreamChanged(m_pFile, m_Stamp)) {
+        CX_LOG(0, "The Palm Desktop file changed since it was loaded; it is not written: %s", path);
+        m_bSaveFoundChange = true;
+        Close();
+        return false;
+    }
     m_pHeld = m_pFile;
     m_pFile = nullptr;
     CxCopyText(m_szTargetPath, path);
-    snprintf(m_szTempPath, sizeof(m_szTempPath), "%s.vtnew", path);
+    snprintf(m_szTempPath, sizeof(m_szTempPath), "%s%s", path, PM_TEMP_SUFFIX);
     m_pFile = cxplat::OpenExclusive(m_szTempPath, "w+b");
     if (!m_pFile) {
         // Someone holds a leftover temporary file: leave it alone.
+        CX_LOG(0, "The temporary file of the save could not be opened: %s", m_szTempPath);
         m_szTempPath[0] = 0;
         fclose(m_pHeld);
         m_pHeld = nullptr;
@@ -243,6 +283,16 @@ bool PmDBUtil::CommitSafeSave() {
     m_pHeld = nullptr;
     if (ok) ok = cxplat::MoveFileReplace(m_szTempPath, m_szTargetPath);
     if (!ok) cxplat::RemoveFile(m_szTempPath);
+    if (ok) {
+        // What is on disk now is this program's own: later checks compare
+        // with it.
+        m_Stamp = PmFileStamp{};
+        m_szStampPath[0] = 0;
+        if (FILE* f = cxplat::OpenReadDenyWrite(m_szTargetPath)) {
+            if (PmStampStream(f, m_szTargetPath, m_Stamp)) CxCopyText(m_szStampPath, m_szTargetPath);
+            fclose(f);
+        }
+    }
     m_szTempPath[0] = 0;
     m_szTargetPath[0] = 0;
     m_nPos = 0;

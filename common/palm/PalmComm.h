@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/palm/PalmFileStamp.h"
+
 // Type codes of typed values.
 enum : uint32_t {
     PM_TYPE_INT = 1,
@@ -170,8 +172,9 @@ public:
     PmDBUtil(const PmDBUtil&) = delete;
     PmDBUtil& operator=(const PmDBUtil&) = delete;
 
-    // Mode 0 read, 1 write, 2 read and write (existing file only), 3 read
-    // and write, created or emptied. No sharing with other processes.
+    // Mode 0 read (others may read too, nobody may write), 1 write, 2 read
+    // and write (existing file only), 3 read and write, created or emptied;
+    // modes 1 to 3 share the file with nobody. Paths of up to 259 characters.
     bool Open(const char* fileName, int mode);
     void Close();
     bool IsOpen() const { return m_pFile != nullptr; }
@@ -228,9 +231,22 @@ public:
     void SetReadOnly(bool readOnly) { m_bReadOnly = readOnly; }
     bool IsReadOnly() const { return m_bReadOnly; }
 
+    // The file the last load read (or the last save wrote) as it was then.
+    const PmFileStamp& GetLoadStamp() const { return m_Stamp; }
+    const char* GetStampPath() const { return m_szStampPath; }
+    // Whether that file changed on disk since (see PmFileChanged).
+    bool ChangedSinceLoad() const;
+    // The last safe save wrote nothing because its target had changed since
+    // the load.
+    bool LastSaveFoundChange() const { return m_bSaveFoundChange; }
+
 protected:
     void SetFileName(const char* name);
     int LoadOpenMode() const { return m_bReadOnly ? 0 : 2; }
+    // Opens path for a load in the load mode, stamps it, and (unless read
+    // only) removes a temporary file an interrupted save left beside it.
+    // A path longer than 259 characters is refused with a log line.
+    bool OpenForLoad(const char* path);
 
     // The category block, each moment logged by the format.
     bool LoadCategoryBlock();
@@ -254,10 +270,13 @@ private:
     FILE* m_pHeld = nullptr;  // the target during a safe save
     uint64_t m_nPos = 0;
     uint64_t m_nFileSize = 0;
-    char m_szFileName[PM_FILE_NAME_SIZE] = {};
-    char m_szTempPath[PM_FILE_NAME_SIZE + 16] = {};
-    char m_szTargetPath[PM_FILE_NAME_SIZE] = {};
+    char m_szFileName[PM_PATH_SIZE] = {};
+    char m_szTempPath[PM_PATH_SIZE + sizeof PM_TEMP_SUFFIX] = {};
+    char m_szTargetPath[PM_PATH_SIZE] = {};
     bool m_bReadOnly = false;
+    PmFileStamp m_Stamp;
+    char m_szStampPath[PM_PATH_SIZE] = {};
+    bool m_bSaveFoundChange = false;
 };
 
 // A data file whose contacts are rows of typed values behind a schema block:

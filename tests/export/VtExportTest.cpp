@@ -2,9 +2,16 @@
 // file), whole writes, and an input that stays as it was.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "ExportFixture.h"
+#include "common/misc/CxPlatform.h"
 #include "support/LogCapture.h"
 #include "support/TestSupport.h"
 #include "tools/vtexport/VtExport.h"
@@ -103,6 +110,35 @@ TEST_F(VtExportTest, ExportsAFileWholeAndLeavesTheInputUnchanged) {
         EXPECT_EQ(lines, 10u);
         EXPECT_EQ(vt_test::ReadBytes(in), before);
         EXPECT_FALSE(vt_test::Exists(out + ".vtexport-tmp"));
+    }
+}
+
+// The input is opened for reading only: it exports while another program
+// holds the file denying writers, and from a file without write permission.
+TEST_F(VtExportTest, ReadsAFileItMayNotWrite) {
+    for (auto format : {export_fixture::Format::Classic, export_fixture::Format::Contacts41}) {
+        const std::string in = MakeFile(format, 3);
+        const auto before = vt_test::ReadBytes(in);
+        {
+            FILE* other = cxplat::OpenReadDenyWrite(in.c_str());
+            ASSERT_NE(other, nullptr);
+            const Result r = Vtx({in});
+            EXPECT_EQ(r.code, 0) << r.err;
+            EXPECT_EQ(r.err, "vtexport: Wrote 3 contacts, skipped 0.\n");
+            fclose(other);
+        }
+#ifndef _WIN32
+        // Root writes whatever the permission says: there the held file
+        // above is the check.
+        if (geteuid() != 0) {
+            ASSERT_EQ(chmod(in.c_str(), 0444), 0);
+            const Result r = Vtx({in});
+            EXPECT_EQ(r.code, 0) << r.err;
+            EXPECT_NE(r.out.find("BEGIN:VCARD"), std::string::npos);
+            ASSERT_EQ(chmod(in.c_str(), 0644), 0);
+        }
+#endif
+        EXPECT_EQ(vt_test::ReadBytes(in), before);
     }
 }
 

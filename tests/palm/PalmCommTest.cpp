@@ -216,10 +216,14 @@ TEST_F(PalmCommTest, OpenModesNamesAndSharing) {
     for (int mode = 0; mode <= 3; ++mode) EXPECT_FALSE(m_db.Open(Path().c_str(), mode)) << mode;
     fclose(holder);
     EXPECT_EQ(vt_test::ReadText(Path()), "held");
+    // A reader lets other readers in and keeps writers out; a writer keeps
+    // everyone out.
     for (int mode = 0; mode <= 2; ++mode) {
         ASSERT_TRUE(m_db.Open(Path().c_str(), mode)) << mode;
         PmDBUtil other;
-        EXPECT_FALSE(other.Open(Path().c_str(), 0)) << mode;
+        EXPECT_EQ(other.Open(Path().c_str(), 0), mode == 0) << mode;
+        other.Close();
+        EXPECT_FALSE(other.Open(Path().c_str(), 2)) << mode;
     }
     m_db.Close();
     EXPECT_EQ(vt_test::ReadText(Path()), "held");

@@ -85,8 +85,8 @@ int VtExportRun(int argc, const char* const* argv, std::ostream& out, std::ostre
     PmToolLog log(logFolder, "vtexport");
     // The installed version plays no part in a file load.
     PmAddrInfo info(0xFFFFFFFFu);
-    // Never write the input: the database is opened for reading only.
-    if (PmAddrEx2Util* ex2 = info.GetEx2Store()) ex2->SetAccess(PM_ACCESS_READONLY);
+    // Never write the input: every format is opened for reading only.
+    info.SetReadOnly(true);
     if (!info.LoadFile(input)) {
         const std::string error = log.FirstError();
         err << "vtexport: " << input << ": cannot be read as Palm Desktop contacts"
