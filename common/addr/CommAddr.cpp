@@ -500,8 +500,9 @@ bool CommAddrMgr::UpdateAt(const CommAddr* src, uint32_t index) {
         to[n] = '\0';
     }
     dst.m_nGender = src->m_nGender;
-    dst.m_dtBirthday = src->m_dtBirthday;
-    dst.m_dtAnniversary = src->m_dtAnniversary;
+    // A source without a date leaves the stored one.
+    if (CommHasDate(src->m_dtBirthday)) dst.m_dtBirthday = src->m_dtBirthday;
+    if (CommHasDate(src->m_dtAnniversary)) dst.m_dtAnniversary = src->m_dtAnniversary;
     dst.m_nPrivate = src->m_nPrivate;
     return true;
 }

@@ -19,6 +19,27 @@ const char* const kColumnNames[PM_ADDR_COLUMNS] = {
     "Category ID", "Custom 1",   "Custom 2",     "Custom 3",     "Custom 4",    "Column 29",
 };
 
+void LogSchema(int level, const char* format, int a, int b) { CX_LOG(level, format, a, b); }
+
+const PmSchemaTexts kSchemaTexts = {
+    "Failed to read schema resource ID.",
+    "Failed to read fields per row.",
+    "Failed to read resource ID field position.",
+    "Failed to read status field position.",
+    "Failed to read placement field position.",
+    "Failed to read field count.",
+    "Failed to read field type information. Field index=%d",
+    "Failed to write resource ID.",
+    "Failed to write fields per row.",
+    "Failed to write resource ID field position.",
+    "Failed to write status field position.",
+    "Failed to write placement field position.",
+    "Failed to write field count.",
+    "Failed to write field type. Field index=%d",
+    false,
+    LogSchema,
+};
+
 }  // namespace
 
 PmColumnRef PmAddrColumn(PmAddrRecord& r, uint32_t column, bool swapName) {
@@ -69,6 +90,10 @@ PmAddrUtil::~PmAddrUtil() {
 }
 
 void PmAddrUtil::SetCustomLabels(const char* labels) { CxCopyText(m_szCustomLabels, labels); }
+
+std::string PmAddrUtil::GetWholeCustomLabels() const {
+    return m_labelsKept == m_szCustomLabels ? m_labelsStored : std::string(m_szCustomLabels);
+}
 
 bool PmAddrUtil::Load(const char* path) {
     const char* shown = path ? path : "";
@@ -158,32 +183,34 @@ bool PmAddrUtil::LoadCustomLabels() {
         length = w;
     }
     memset(m_szCustomLabels, 0, sizeof(m_szCustomLabels));
-    uint32_t read = 0;
+    m_labelsStored.clear();
+    m_labelsKept.clear();
+    if (length > GetRemaining()) {
+        CX_LOG(0, "Custom label content reading error.");
+        return false;
+    }
+    m_labelsStored.resize(length);
+    if (length > 0 && !ReadBytes(&m_labelsStored[0], length)) {
+        CX_LOG(0, "Custom label content reading error.");
+        return false;
+    }
     size_t stored = 0;
     int lineFeeds = 0;
-    while (read < length) {
-        uint8_t c = 0;
-        if (!ReadU8(c)) {
-            CX_LOG(0, "Custom label content reading error.");
-            return false;
-        }
-        ++read;
-        m_szCustomLabels[stored++] = static_cast<char>(c);
+    for (uint32_t read = 0; read < length; ++read) {
+        const char c = m_labelsStored[read];
+        m_szCustomLabels[stored++] = c;
         if (c == '\n' && ++lineFeeds == 4) {
             CX_LOG(2, "For Palm Desktop ealier than v4.1.2, the max custom label is 4. Break now.");
             break;
         }
         if (stored == sizeof(m_szCustomLabels) - 1) {
-            // The label area is full: the rest is passed over.
+            // The label area is full: the rest is kept only as stored.
             CX_LOG(2, "Custom labels are longer than %d characters, the rest is cut.",
                    static_cast<int>(stored));
             break;
         }
     }
-    if (read < length && !Skip(length - read)) {
-        CX_LOG(0, "Custom label content reading error.");
-        return false;
-    }
+    m_labelsKept = m_szCustomLabels;
     return true;
 }
 
@@ -191,40 +218,7 @@ bool PmAddrUtil::LoadCategories() { return LoadCategoryBlock(); }
 
 bool PmAddrUtil::LoadSchema() {
     CX_LOG(2, "Start loading Palm Desktop address book database schema information.");
-    if (!ReadU32(m_nResourceId)) {
-        CX_LOG(0, "Failed to read schema resource ID.");
-        return false;
-    }
-    if (!ReadU32(m_nFieldsPerRow)) {
-        CX_LOG(0, "Failed to read fields per row.");
-        return false;
-    }
-    if (!ReadU32(m_nRecordIdPos)) {
-        CX_LOG(0, "Failed to read resource ID field position.");
-        return false;
-    }
-    if (!ReadU32(m_nStatusPos)) {
-        CX_LOG(0, "Failed to read status field position.");
-        return false;
-    }
-    if (!ReadU32(m_nPlacementPos)) {
-        CX_LOG(0, "Failed to read placement field position.");
-        return false;
-    }
-    if (!ReadU16(m_nFieldCount)) {
-        CX_LOG(0, "Failed to read field count.");
-        return false;
-    }
-    memset(m_nFieldTypes, 0, sizeof(m_nFieldTypes));
-    for (uint32_t i = 0; i < m_nFieldCount; ++i) {
-        uint16_t type = 0;
-        if (!ReadU16(type)) {
-            CX_LOG(0, "Failed to read field type information. Field index=%d",
-                   static_cast<int>(i));
-            return false;
-        }
-        if (i < PM_ADDR_COLUMNS) m_nFieldTypes[i] = type;
-    }
+    if (!LoadSchemaBlock(kSchemaTexts)) return false;
     if (!IsSchemaWritable())
         CX_LOG(0, "The address book schema (fields per row %u, field count %u) does not fit "
                   "the known layout of %u columns; this file can be read but not saved.",
@@ -249,27 +243,27 @@ bool PmAddrUtil::LoadRecords() {
     const uint32_t count = m_nFieldsPerRow ? total / m_nFieldsPerRow : 0;
     CX_LOG(2, "Based on calculation, there are %d records in total.", static_cast<int>(count));
 
-    auto record = std::make_unique<PmAddrRecord>();
-    std::vector<char> text(PM_TEXT_VALUE_SIZE);
+    PmRowCodec codec(*this);
     for (uint32_t row = 0; row < count; ++row) {
-        memset(record.get(), 0, sizeof(PmAddrRecord));
-        for (uint32_t c = 0; c < m_nFieldsPerRow; ++c) {
-            const PmColumnRef col = PmAddrColumn(*record, c, m_bSwapName);
+        auto record = std::make_unique<PmAddrRecord>();
+        PmAddrRecord& r = *record;
+        const bool ok = codec.ReadRow(m_nFieldsPerRow, &r, r.whole, [&](uint32_t c) {
+            const PmColumnRef col = PmAddrColumn(r, c, m_bSwapName);
             // Every row has the same columns, so an unknown one is said once.
             if (col.kind == PmColKind::None && row == 0)
                 CX_LOG(0, "Unknown field ID read (ID=%d), ignore it.", static_cast<int>(c));
-            if (!ReadColumnValue(col, text.data())) return false;
-            if (c == 24)
-                GetCategoryText(record->nCategoryId, record->szCategory,
-                                sizeof(record->szCategory));
-        }
+            return col;
+        });
+        if (!ok) return false;
+        if (m_nFieldsPerRow > 24) GetCategoryText(r.nCategoryId, r.szCategory, sizeof(r.szCategory));
         if (!m_pRecords) {
             CX_LOG(0, "Failed to read record information. Field ID=%d",
                    static_cast<int>(m_nFieldsPerRow));
             return false;
         }
-        m_pRecords->AddCopy(*record);
+        m_pRecords->Adopt(std::move(record));
     }
+    CheckAfterRows();
     CX_LOG(2,
            "Palm Desktop address book database is loaded successfully. %d record(s) are loaded "
            "in total.",
@@ -300,7 +294,8 @@ bool PmAddrUtil::SaveAs(const char* path) {
             CX_LOG(0, "Failed to write database file name.");
             break;
         }
-        if (!WriteCountedString(m_szCustomLabels)) {
+        const std::string labels = GetWholeCustomLabels();
+        if (!WriteCountedBytes(labels.data(), labels.size())) {
             CX_LOG(0, "Failed to write custom labels.");
             break;
         }
@@ -335,36 +330,7 @@ bool PmAddrUtil::SaveCategories() { return SaveCategoryBlock(); }
 
 bool PmAddrUtil::SaveSchema() {
     CX_LOG(2, "Start saving Palm Desktop address book database schema.");
-    if (!WriteU32(m_nResourceId)) {
-        CX_LOG(2, "Failed to write resource ID.");
-        return false;
-    }
-    if (!WriteU32(m_nFieldsPerRow)) {
-        CX_LOG(0, "Failed to write fields per row.");
-        return false;
-    }
-    if (!WriteU32(m_nRecordIdPos)) {
-        CX_LOG(0, "Failed to write resource ID field position.");
-        return false;
-    }
-    if (!WriteU32(m_nStatusPos)) {
-        CX_LOG(0, "Failed to write status field position.");
-        return false;
-    }
-    if (!WriteU32(m_nPlacementPos)) {
-        CX_LOG(0, "Failed to write placement field position.");
-        return false;
-    }
-    if (!WriteU16(m_nFieldCount)) {
-        CX_LOG(0, "Failed to write field count.");
-        return false;
-    }
-    for (uint32_t i = 0; i < m_nFieldCount; ++i) {
-        if (!WriteU16(GetFieldType(i))) {
-            CX_LOG(0, "Failed to write field type. Field index=%d", static_cast<int>(i));
-            return false;
-        }
-    }
+    if (!SaveSchemaBlock(kSchemaTexts)) return false;
     CX_LOG(2, "Palm Desktop address book database schema is saved successfully.");
     return true;
 }
@@ -391,8 +357,9 @@ bool PmAddrUtil::SaveRecords() {
 
 bool PmAddrUtil::SaveRecord(const PmAddrRecord& record) {
     PmAddrRecord& r = const_cast<PmAddrRecord&>(record);  // columns are only read here
+    PmRowCodec codec(*this);
     for (uint32_t c = 0; c < m_nFieldsPerRow; ++c) {
-        if (!WriteColumnValue(PmAddrColumn(r, c, m_bSwapName))) {
+        if (!codec.WriteValue(PmAddrColumn(r, c, m_bSwapName), &r, r.whole)) {
             CX_LOG(0, "Failed to save record field (%d).", static_cast<int>(c));
             return false;
         }

@@ -5,9 +5,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "common/misc/CxList.h"
-#include "common/palm/PalmComm.h"
+#include "common/palm/PalmRows.h"
 
 constexpr uint32_t PM_ADDR_COLUMNS = 30;
 constexpr size_t PM_ADDR_LABEL_SIZE = 512;
@@ -33,6 +34,7 @@ struct PmAddrRecord {
     char szCustom[4][64];
     int32_t nColumn29;
     char szCategory[16];  // from the category ID on loading; never written
+    PmWholeTexts whole;   // stored texts the fields above cannot hold
 };
 
 // Where column 'column' of a row lives in a record. Columns 3 and 4 are the
@@ -45,6 +47,10 @@ class PmAddrDataMgr {
 public:
     void Clear() { m_Recs.RemoveAll(); }
     bool AddCopy(const PmAddrRecord& record);
+    // Appends a record made for the list (no copy).
+    bool Adopt(std::unique_ptr<PmAddrRecord> record) {
+        return m_Recs.Append(std::move(record)) != nullptr;
+    }
     PmAddrRecord* GetFirst() { return m_Recs.GetFirst(); }
     PmAddrRecord* GetNext() { return m_Recs.GetNext(); }
     PmAddrRecord* GetAt(size_t index) { return m_Recs.GetAt(index); }
@@ -74,6 +80,9 @@ public:
     // The database file name stored in the loaded file (not used otherwise).
     const char* GetStoredFileName() const { return m_szStoredName; }
     const char* GetCustomLabels() const { return m_szCustomLabels; }
+    // The label text as stored, after the fourth line feed too, while the
+    // labels are as loaded; else the labels.
+    std::string GetWholeCustomLabels() const;
     void SetCustomLabels(const char* labels);
 
 protected:
@@ -95,5 +104,7 @@ private:
     uint32_t m_nVersion = VERSION_TAG;
     char m_szStoredName[261] = {};
     char m_szCustomLabels[PM_ADDR_LABEL_SIZE] = {};
+    std::string m_labelsStored;  // the whole label text of the file
+    std::string m_labelsKept;    // what the label area kept of it
     std::unique_ptr<PmAddrDataMgr> m_pRecords;
 };

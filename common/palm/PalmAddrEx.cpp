@@ -43,6 +43,21 @@ PmColumnRef AddressColumn(PmAddrExAddress& a, uint32_t part) {
     }
 }
 
+void LogSchema(int level, const char* format, int a, int b) { CX_LOG(level, format, a, b); }
+
+const PmSchemaTexts kSchemaTexts = {
+    "Failed to read resource ID.",
+    "Failed to read fields per row.",
+    "Failed to read Record ID Position.",
+    "Failed to read Record Status Position.",
+    "Failed to read Placement Position.",
+    "Failed to read Fields Count.",
+    "Failed to read Field Type. Index=%d",
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    true,
+    LogSchema,
+};
+
 }  // namespace
 
 PmColumnRef PmAddrExColumn(PmAddrExRecord& r, uint32_t column, bool swapName) {
@@ -256,10 +271,11 @@ bool PmAddrExUtil::LoadDescription() {
 
 bool PmAddrExUtil::LoadCustomLabels() {
     memset(m_szCustomLabels, 0, sizeof(m_szCustomLabels));
-    for (auto& label : m_szCustomLabels) {
+    memset(m_nLabelWords, 0, sizeof(m_nLabelWords));
+    for (int i = 0; i < PM_ADDREX_LABELS; ++i) {
         uint32_t maximum = PM_ADDREX_LABEL_SIZE - 1;
-        uint32_t word = 0;
-        if (!ReadCountedString(label, maximum) || !ReadU32(word)) return false;
+        if (!ReadCountedString(m_szCustomLabels[i], maximum) || !ReadU32(m_nLabelWords[i]))
+            return false;
     }
     uint8_t block[RESERVED3_SIZE + 1] = {};
     if (!ReadBytes(block, RESERVED3_SIZE)) {
@@ -276,46 +292,7 @@ bool PmAddrExUtil::LoadCategories() { return LoadCategoryBlock(); }
 
 bool PmAddrExUtil::LoadSchema() {
     CX_LOG(2, "Start loading Palm Desktop Contacts database schema.");
-    if (!ReadU32(m_nResourceId)) {
-        CX_LOG(0, "Failed to read resource ID.");
-        return false;
-    }
-    CX_LOG(2, "Resource ID:%d", static_cast<int>(m_nResourceId));
-    if (!ReadU32(m_nFieldsPerRow)) {
-        CX_LOG(0, "Failed to read fields per row.");
-        return false;
-    }
-    CX_LOG(2, "Fields Per Row:%d", static_cast<int>(m_nFieldsPerRow));
-    if (!ReadU32(m_nRecordIdPos)) {
-        CX_LOG(0, "Failed to read Record ID Position.");
-        return false;
-    }
-    CX_LOG(0, "Record ID Position:%d", static_cast<int>(m_nRecordIdPos));
-    if (!ReadU32(m_nStatusPos)) {
-        CX_LOG(0, "Failed to read Record Status Position.");
-        return false;
-    }
-    CX_LOG(2, "Record Status Position:%d", static_cast<int>(m_nStatusPos));
-    if (!ReadU32(m_nPlacementPos)) {
-        CX_LOG(0, "Failed to read Placement Position.");
-        return false;
-    }
-    CX_LOG(2, "Placement Position:%d", static_cast<int>(m_nPlacementPos));
-    if (!ReadU16(m_nFieldCount)) {
-        CX_LOG(0, "Failed to read Fields Count.");
-        return false;
-    }
-    CX_LOG(2, "Fields Count:%d", static_cast<int>(m_nFieldCount));
-    memset(m_nFieldTypes, 0, sizeof(m_nFieldTypes));
-    for (uint32_t i = 0; i < m_nFieldCount; ++i) {
-        uint16_t type = 0;
-        if (!ReadU16(type)) {
-            CX_LOG(0, "Failed to read Field Type. Index=%d", static_cast<int>(i));
-            return false;
-        }
-        if (i < PM_ADDREX_COLUMNS) m_nFieldTypes[i] = type;
-        CX_LOG(2, "Field (%d) - %d", static_cast<int>(i + 1), static_cast<int>(type));
-    }
+    if (!LoadSchemaBlock(kSchemaTexts)) return false;
     if (!IsSchemaWritable())
         CX_LOG(0, "The contacts schema (fields per row %u, field count %u) does not fit the "
                   "known layout of %u columns; this file can be read but not saved.",
@@ -346,21 +323,21 @@ bool PmAddrExUtil::LoadRecords() {
 
     bool ok = true;
     bool unknownSaid = false;
-    std::vector<char> text(PM_TEXT_VALUE_SIZE);
+    PmRowCodec codec(*this);
     for (uint32_t row = 0; row < count && ok; ++row) {
         auto record = std::make_unique<PmAddrExRecord>();
-        for (uint32_t c = 0; c < m_nFieldCount && ok; ++c) {
-            const PmColumnRef col = PmAddrExColumn(*record, c, m_bSwapName);
+        PmAddrExRecord& r = *record;
+        ok = codec.ReadRow(m_nFieldCount, &r, r.whole, [&](uint32_t c) {
+            const PmColumnRef col = PmAddrExColumn(r, c, m_bSwapName);
             if (col.kind == PmColKind::None && !unknownSaid) {
                 CX_LOG(0, "Unknown column (%d) in the contacts rows, its values are skipped.",
                        static_cast<int>(c));
                 unknownSaid = true;
             }
-            ok = ReadColumnValue(col, text.data());
-            if (ok && c == 5)
-                GetCategoryText(record->nCategoryId, record->szCategory,
-                                sizeof(record->szCategory));
-        }
+            return col;
+        });
+        if (ok && m_nFieldCount > 5)
+            GetCategoryText(r.nCategoryId, r.szCategory, sizeof(r.szCategory));
         if (!ok) {
             CX_LOG(0, "Error reading Palm Desktop Contacts, current file position: %d",
                    static_cast<int>(GetPosition()));
@@ -376,6 +353,7 @@ bool PmAddrExUtil::LoadRecords() {
         CX_LOG(0, "Palm Desktop Contacts records are not saved successfully.");
         return false;
     }
+    CheckAfterRows();
     CX_LOG(2, "Palm Desktop Contacts records information is saved successfully.");
     return true;
 }
@@ -511,8 +489,8 @@ bool PmAddrExUtil::SaveDescription(const char* path) {
 
 bool PmAddrExUtil::SaveCustomLabels() {
     CX_LOG(2, "Start saving Palm Desktop Contacts custom labels.");
-    for (const auto& label : m_szCustomLabels)
-        if (!WriteCountedString(label) || !WriteU32(0)) return false;
+    for (int i = 0; i < PM_ADDREX_LABELS; ++i)
+        if (!WriteCountedString(m_szCustomLabels[i]) || !WriteU32(m_nLabelWords[i])) return false;
     if (!WriteBytes(m_reserved3, sizeof(m_reserved3))) return false;
     CX_LOG(2, "Palm Desktop Contacts custom labels are saved successfully.");
     return true;
@@ -522,11 +500,7 @@ bool PmAddrExUtil::SaveCategories() { return SaveCategoryBlock(); }
 
 bool PmAddrExUtil::SaveSchema() {
     CX_LOG(2, "Start saving Palm Desktop Contacts database schema.");
-    if (!WriteU32(m_nResourceId) || !WriteU32(m_nFieldsPerRow) || !WriteU32(m_nRecordIdPos) ||
-        !WriteU32(m_nStatusPos) || !WriteU32(m_nPlacementPos) || !WriteU16(m_nFieldCount))
-        return false;
-    for (uint32_t i = 0; i < m_nFieldCount; ++i)
-        if (!WriteU16(GetFieldType(i))) return false;
+    if (!SaveSchemaBlock(kSchemaTexts)) return false;
     CX_LOG(2, "Palm Desktop Contacts database schema is saved successfully.");
     return true;
 }
@@ -546,10 +520,9 @@ bool PmAddrExUtil::SaveRecords() {
 
 bool PmAddrExUtil::SaveRecord(const PmAddrExRecord& record) {
     PmAddrExRecord& r = const_cast<PmAddrExRecord&>(record);  // columns are only read here
-    for (uint32_t c = 0; c < m_nFieldsPerRow; ++c) {
-        if (!WriteColumnValue(PmAddrExColumn(r, c, m_bSwapName))) return false;
-    }
-    return true;
+    PmRowCodec codec(*this);
+    return codec.WriteRow(m_nFieldsPerRow, &r, r.whole,
+                          [&](uint32_t c) { return PmAddrExColumn(r, c, m_bSwapName); });
 }
 
 void PmAddrExUtil::LogCategoryEvent(PmCatEvent event, const char* text) {

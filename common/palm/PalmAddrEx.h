@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "common/misc/CxList.h"
-#include "common/palm/PalmComm.h"
+#include "common/palm/PalmRows.h"
 
 constexpr uint32_t PM_ADDREX_COLUMNS = 73;
 constexpr int PM_ADDREX_LABELS = 9;
@@ -55,6 +55,7 @@ struct PmAddrExRecord {
     int32_t nColumn68;
     char szColumn69[4][32];
     char szCategory[16];  // from the category ID on loading; never written
+    PmWholeTexts whole;   // stored texts the fields above cannot hold
 };
 
 // Where column 'column' of a row lives in a record. Columns 13 and 14 are
@@ -146,5 +147,6 @@ private:
     uint8_t m_reserved2[RESERVED2_SIZE] = {};
     uint8_t m_reserved3[RESERVED3_SIZE] = {};
     char m_szCustomLabels[PM_ADDREX_LABELS][PM_ADDREX_LABEL_SIZE] = {};
+    uint32_t m_nLabelWords[PM_ADDREX_LABELS] = {};  // the word after each label, as read
     char m_szLoadedPath[PM_PATH_SIZE] = {};
 };

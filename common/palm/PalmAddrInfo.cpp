@@ -14,15 +14,33 @@
 namespace {
 
 // A Palm text field receives a common value only when that value is not
-// empty; a value too long for the field is cut, and the cut is logged so a
-// user who enables the log can see what did not fit. srcWidth is the common
-// field's size: a value that fills it and is the start of a longer Palm value
-// is the cut the load made, so the Palm value stays whole.
-void PutText(char* dst, size_t width, const char* src, size_t srcWidth, const char* field) {
+// empty. srcWidth is the common field's size: a value that fills it and is
+// the start of a longer Palm value is the cut the load made, so the Palm value
+// stays whole. A classic or 4.1.x field (texts set) keeps a value too long
+// for it whole beside it, so the file gets the whole value; elsewhere a value
+// too long is cut, and the cut is logged so a user who enables the log can
+// see what did not fit.
+void PutText(char* dst, size_t width, const char* src, size_t srcWidth, const char* field,
+             PmWholeTexts* texts = nullptr, const void* record = nullptr) {
     if (!src || !src[0] || width == 0) return;
-    const size_t len = strlen(src);
-    if (len + 1 == srcWidth && strnlen(dst, width) > len && memcmp(dst, src, len) == 0) {
+    const size_t len = strnlen(src, srcWidth);
+    const PmTextView now = texts ? PmWholeOf(*texts, record, dst, width) : PmTextView{dst, width};
+    const size_t nowLen = strnlen(now.text, now.width);
+    if (len + 1 == srcWidth && nowLen > len && memcmp(now.text, src, len) == 0) {
         CX_LOG(2, "Palm Desktop field %s kept whole; the common value is its cut: %s", field, src);
+        return;
+    }
+    if (texts) {
+        if (nowLen == len && memcmp(now.text, src, len) == 0) return;
+        CxCopyText(dst, width, src);
+        const size_t offset = PmFieldOffset(record, dst);
+        if (len >= width) {
+            texts->Set(offset, std::string(src, len));
+            CX_LOG(2, "Text longer than Palm Desktop field %s (%d characters) is written whole: %s",
+                   field, static_cast<int>(width - 1), src);
+        } else {
+            texts->Erase(offset);
+        }
         return;
     }
     CxCopyText(dst, width, src);
@@ -34,6 +52,12 @@ void PutText(char* dst, size_t width, const char* src, size_t srcWidth, const ch
 template <size_t N, size_t M>
 void PutText(char (&dst)[N], const char (&src)[M], const char* field) {
     PutText(dst, N, src, M, field);
+}
+
+// Into a field of a classic or 4.1.x record, which keeps whole texts.
+template <typename Record, size_t N, size_t M>
+void PutText(Record& r, char (&dst)[N], const char (&src)[M], const char* field) {
+    PutText(dst, N, src, M, field, &r.whole, &r);
 }
 
 // Outlook carries no private flag: a record from there leaves Palm's as it is.
@@ -69,6 +93,13 @@ void Take(CommAddr& rec, int32_t id, const char (&src)[N]) {
     Take(rec, id, src, N);
 }
 
+// The whole stored text of a classic or 4.1.x field.
+template <typename Record, size_t N>
+void Take(CommAddr& rec, int32_t id, const Record& r, const char (&src)[N]) {
+    const PmTextView v = PmWholeOf(r, src);
+    Take(rec, id, v.text, v.width);
+}
+
 // The common field of a phone label code, Palm to common; 0 for none.
 int32_t PhoneFieldToCommon(int32_t code) {
     switch (code) {
@@ -89,6 +120,8 @@ struct PhoneSlots {
     char* text[7] = {};
     size_t width = 0;
     int32_t* label[7] = {};
+    PmWholeTexts* whole = nullptr;  // classic and 4.1.x
+    const void* record = nullptr;
 };
 
 PhoneSlots SlotsOf(PmAddrInfoRecord& r) {
@@ -100,6 +133,8 @@ PhoneSlots SlotsOf(PmAddrInfoRecord& r) {
             s.text[i] = r.m_pAddr->szPhone[i];
             s.label[i] = &r.m_pAddr->nPhoneKind[i];
         }
+        s.whole = &r.m_pAddr->whole;
+        s.record = r.m_pAddr.get();
     } else if (r.m_pAddrEx) {
         s.count = 7;
         s.width = sizeof r.m_pAddrEx->szPhone[0];
@@ -107,6 +142,8 @@ PhoneSlots SlotsOf(PmAddrInfoRecord& r) {
             s.text[i] = r.m_pAddrEx->szPhone[i];
             s.label[i] = &r.m_pAddrEx->nPhoneKind[i];
         }
+        s.whole = &r.m_pAddrEx->whole;
+        s.record = r.m_pAddrEx.get();
     } else if (r.m_pAddrEx2) {
         s.count = PM_ADDREX2_PHONES;
         s.width = sizeof r.m_pAddrEx2->m_szPhone[0];
@@ -123,7 +160,9 @@ void PhonesToCommon(PmAddrInfoRecord& r, CommAddr& out) {
     for (int i = 0; i < s.count; ++i) {
         if (!s.text[i][0]) continue;
         const int32_t id = PhoneFieldToCommon(*s.label[i]);
-        if (id) Take(out, id, s.text[i], s.width);
+        const PmTextView v =
+            s.whole ? PmWholeOf(*s.whole, s.record, s.text[i], s.width) : PmTextView{s.text[i], s.width};
+        if (id) Take(out, id, v.text, v.width);
     }
 }
 
@@ -246,7 +285,11 @@ bool PmAddrInfo::IsLoaded() const {
 }
 
 CommSideState PmAddrInfo::GetSideState() const {
-    return IsLoaded() ? SIDE_AVAILABLE : SIDE_UNAVAILABLE;
+    if (!IsLoaded()) return SIDE_UNAVAILABLE;
+    if ((m_nLoadedGen == PM_GEN_CLASSIC && m_pClassic->HasFurtherRow()) ||
+        (m_nLoadedGen == PM_GEN_41X && m_pEx->HasFurtherRow()))
+        return SIDE_READONLY;
+    return SIDE_AVAILABLE;
 }
 
 void PmAddrInfo::SetSwapName(bool swap) {
@@ -447,38 +490,40 @@ bool PmAddrInfo::BuildRecords() {
 void PmAddrInfo::RecordToContact(const PmAddrInfoRecord& in, CommAddr& out) {
     PmAddrInfoRecord& r = const_cast<PmAddrInfoRecord&>(in);  // slot walk only reads
     if (const PmAddrRecord* a = r.m_pAddr.get()) {
-        Take(out, FID_FIRST_NAME, a->szFirstName);
-        Take(out, FID_LAST_NAME, a->szLastName);
-        Take(out, FID_COMPANY, a->szCompany);
-        Take(out, FID_TITLE, a->szTitle);
-        Take(out, FID_WORK_STREET, a->szAddress);
-        Take(out, FID_WORK_CITY, a->szCity);
-        Take(out, FID_WORK_STATE, a->szState);
-        Take(out, FID_WORK_POSTAL, a->szZipCode);
-        Take(out, FID_WORK_COUNTRY, a->szCountry);
-        Take(out, FID_NOTE, a->szNote);
-        for (int i = 0; i < 4; ++i) Take(out, FID_CUSTOM1 + i, a->szCustom[i]);
+        Take(out, FID_FIRST_NAME, *a, a->szFirstName);
+        Take(out, FID_LAST_NAME, *a, a->szLastName);
+        Take(out, FID_COMPANY, *a, a->szCompany);
+        Take(out, FID_TITLE, *a, a->szTitle);
+        Take(out, FID_WORK_STREET, *a, a->szAddress);
+        Take(out, FID_WORK_CITY, *a, a->szCity);
+        Take(out, FID_WORK_STATE, *a, a->szState);
+        Take(out, FID_WORK_POSTAL, *a, a->szZipCode);
+        Take(out, FID_WORK_COUNTRY, *a, a->szCountry);
+        Take(out, FID_NOTE, *a, a->szNote);
+        for (int i = 0; i < 4; ++i) Take(out, FID_CUSTOM1 + i, *a, a->szCustom[i]);
         PhonesToCommon(r, out);
         Take(out, FID_CATEGORY, a->szCategory);
     } else if (const PmAddrExRecord* e = r.m_pAddrEx.get()) {
-        Take(out, FID_FIRST_NAME, e->szFirstName);
-        Take(out, FID_LAST_NAME, e->szLastName);
-        Take(out, FID_COMPANY, e->szCompany);
-        Take(out, FID_TITLE, e->szTitle);
+        Take(out, FID_FIRST_NAME, *e, e->szFirstName);
+        Take(out, FID_LAST_NAME, *e, e->szLastName);
+        Take(out, FID_COMPANY, *e, e->szCompany);
+        Take(out, FID_TITLE, *e, e->szTitle);
         for (int k = 0; k < 3; ++k) {
             const PmAddrExAddress& ad = e->addresses[k];
             const int32_t base = FID_WORK_STREET + 5 * k;
-            Take(out, base, ad.szStreet);
-            Take(out, base + 1, ad.szCity);
-            Take(out, base + 2, ad.szState);
-            Take(out, base + 3, ad.szZipCode);
-            Take(out, base + 4, ad.szCountry);
+            Take(out, base, *e, ad.szStreet);
+            Take(out, base + 1, *e, ad.szCity);
+            Take(out, base + 2, *e, ad.szState);
+            Take(out, base + 3, *e, ad.szZipCode);
+            Take(out, base + 4, *e, ad.szCountry);
         }
-        Take(out, FID_NOTE, e->szNote);
-        for (int i = 0; i < 9; ++i) Take(out, FID_CUSTOM1 + i, e->szCustom[i]);
+        Take(out, FID_NOTE, *e, e->szNote);
+        for (int i = 0; i < 9; ++i) Take(out, FID_CUSTOM1 + i, *e, e->szCustom[i]);
         PhonesToCommon(r, out);
         Take(out, FID_CATEGORY, e->szCategory);
-        out.m_dtBirthday = ReadStoredDouble(e->birthday) - static_cast<double>(PM_DATE_OFFSET);
+        // A stored 0.0 is no date.
+        const double stored = ReadStoredDouble(e->birthday);
+        out.m_dtBirthday = stored == 0.0 ? 0.0 : stored - static_cast<double>(PM_DATE_OFFSET);
     } else if (const PmAddrEx2Record* x = r.m_pAddrEx2.get()) {
         Take(out, FID_FIRST_NAME, x->m_szFirstName);
         Take(out, FID_LAST_NAME, x->m_szLastName);
@@ -543,7 +588,7 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
     auto place = [&](int slot) {
         if (!converted) return true;
         if (!phone[0]) return false;
-        PutText(s.text[slot], s.width, phone, phoneWidth, field);
+        PutText(s.text[slot], s.width, phone, phoneWidth, field, s.whole, s.record);
         return true;
     };
     // Of the slots with the code that hold text, the last: the one the load
@@ -595,46 +640,48 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
     char category[sizeof rec.m_szCategory];
     FirstCategory(rec.m_szCategory, category, sizeof category);
     if (PmAddrRecord* a = out.m_pAddr.get()) {
-        PutText(a->szFirstName, rec.m_szFirstName, "First Name");
-        PutText(a->szLastName, rec.m_szLastName, "Last Name");
-        PutText(a->szCompany, rec.m_szCompany, "Company");
-        PutText(a->szTitle, rec.m_szTitle, "Title");
-        PutText(a->szNote, rec.m_szNote, "Note");
+        PutText(*a, a->szFirstName, rec.m_szFirstName, "First Name");
+        PutText(*a, a->szLastName, rec.m_szLastName, "Last Name");
+        PutText(*a, a->szCompany, rec.m_szCompany, "Company");
+        PutText(*a, a->szTitle, rec.m_szTitle, "Title");
+        PutText(*a, a->szNote, rec.m_szNote, "Note");
         static const char* const customs[4] = {"Custom 1", "Custom 2", "Custom 3", "Custom 4"};
-        for (int i = 0; i < 4; ++i) PutText(a->szCustom[i], rec.m_szCustom[i], customs[i]);
-        PutText(a->szAddress, rec.m_WorkAddr.m_szStreet, "Address");
-        PutText(a->szZipCode, rec.m_WorkAddr.m_szPostal, "Zip Code");
-        PutText(a->szCity, rec.m_WorkAddr.m_szCity, "City");
-        PutText(a->szState, rec.m_WorkAddr.m_szState, "State");
-        PutText(a->szCountry, rec.m_WorkAddr.m_szCountry, "Country");
+        for (int i = 0; i < 4; ++i) PutText(*a, a->szCustom[i], rec.m_szCustom[i], customs[i]);
+        PutText(*a, a->szAddress, rec.m_WorkAddr.m_szStreet, "Address");
+        PutText(*a, a->szZipCode, rec.m_WorkAddr.m_szPostal, "Zip Code");
+        PutText(*a, a->szCity, rec.m_WorkAddr.m_szCity, "City");
+        PutText(*a, a->szState, rec.m_WorkAddr.m_szState, "State");
+        PutText(*a, a->szCountry, rec.m_WorkAddr.m_szCountry, "Country");
         PutText(a->szCategory, category, "Category");
         PutPrivate(a->nPrivate, rec, a->szFirstName, a->szLastName);
         GetNativeCategoryId(out, a->szCategory, a->nCategoryId);
     } else if (PmAddrExRecord* e = out.m_pAddrEx.get()) {
-        PutText(e->szFirstName, rec.m_szFirstName, "First Name");
-        PutText(e->szLastName, rec.m_szLastName, "Last Name");
-        PutText(e->szCompany, rec.m_szCompany, "Company");
-        PutText(e->szTitle, rec.m_szTitle, "Title");
+        PutText(*e, e->szFirstName, rec.m_szFirstName, "First Name");
+        PutText(*e, e->szLastName, rec.m_szLastName, "Last Name");
+        PutText(*e, e->szCompany, rec.m_szCompany, "Company");
+        PutText(*e, e->szTitle, rec.m_szTitle, "Title");
         const CommPostalAddr* from[3] = {&rec.m_WorkAddr, &rec.m_HomeAddr, &rec.m_OtherAddr};
         for (int k = 0; k < 3; ++k) {
             PmAddrExAddress& ad = e->addresses[k];
             ad.nKind = k;
-            PutText(ad.szStreet, from[k]->m_szStreet, "Street");
-            PutText(ad.szCity, from[k]->m_szCity, "City");
-            PutText(ad.szState, from[k]->m_szState, "State");
-            PutText(ad.szZipCode, from[k]->m_szPostal, "Zip Code");
-            PutText(ad.szCountry, from[k]->m_szCountry, "Country");
+            PutText(*e, ad.szStreet, from[k]->m_szStreet, "Street");
+            PutText(*e, ad.szCity, from[k]->m_szCity, "City");
+            PutText(*e, ad.szState, from[k]->m_szState, "State");
+            PutText(*e, ad.szZipCode, from[k]->m_szPostal, "Zip Code");
+            PutText(*e, ad.szCountry, from[k]->m_szCountry, "Country");
         }
-        PutText(e->szNote, rec.m_szNote, "Note");
+        PutText(*e, e->szNote, rec.m_szNote, "Note");
         static const char* const customs[9] = {"Custom 1", "Custom 2", "Custom 3",
                                                "Custom 4", "Custom 5", "Custom 6",
                                                "Custom 7", "Custom 8", "Custom 9"};
-        for (int i = 0; i < 9; ++i) PutText(e->szCustom[i], rec.m_szCustom[i], customs[i]);
+        for (int i = 0; i < 9; ++i) PutText(*e, e->szCustom[i], rec.m_szCustom[i], customs[i]);
         PutText(e->szCategory, category, "Category");
         PutPrivate(e->nPrivate, rec, e->szFirstName, e->szLastName);
-        WriteStoredDouble(e->birthday, rec.m_dtBirthday + static_cast<double>(PM_DATE_OFFSET));
-        PutText(e->szIm1, rec.m_szIM1, "IM 1");
-        PutText(e->szIm2, rec.m_szIM2, "IM 2");
+        // No date keeps the stored one; a new record keeps 0.0.
+        if (CommHasDate(rec.m_dtBirthday))
+            WriteStoredDouble(e->birthday, rec.m_dtBirthday + static_cast<double>(PM_DATE_OFFSET));
+        PutText(*e, e->szIm1, rec.m_szIM1, "IM 1");
+        PutText(*e, e->szIm2, rec.m_szIM2, "IM 2");
         GetNativeCategoryId(out, e->szCategory, e->nCategoryId);
     } else if (PmAddrEx2Record* x = out.m_pAddrEx2.get()) {
         PutText(x->m_szFirstName, rec.m_szFirstName, "First Name");

@@ -80,6 +80,11 @@ bool PmAddrInfo::Save() {
                store->GetStampPath());
         return false;
     }
+    if (GetSideState() == SIDE_READONLY) {
+        CX_LOG(0, "The Palm Desktop file was loaded read-only (more rows follow its record "
+                  "count); it is not saved.");
+        return false;
+    }
     // The store checks once more while it holds the file; this check spares
     // the work of writing a content that would be dropped.
     if (store->ChangedSinceLoad()) {

@@ -406,8 +406,11 @@ bool PmDBUtil::ReadCountedString(char* buffer, uint32_t& maximum) {
 }
 
 bool PmDBUtil::WriteCountedString(const char* text) {
-    const size_t length = text ? strlen(text) : 0;
-    if (length == 0) return WriteU8(0);
+    return WriteCountedBytes(text, text ? strlen(text) : 0);
+}
+
+bool PmDBUtil::WriteCountedBytes(const char* text, size_t length) {
+    if (!text || length == 0) return WriteU8(0);
     if (length > 0xFFFF) return false;  // the long form holds 16 bits
     if (length < 0xFF) {
         if (!WriteU8(static_cast<uint8_t>(length))) return false;
@@ -442,6 +445,23 @@ bool PmDBUtil::ReadTextValue(char* buffer, uint32_t& extra) {
     buffer[keep] = 0;
     // The rest of a longer text is consumed, not kept.
     return Skip(length - keep);
+}
+
+bool PmDBUtil::ReadTextValue(std::string& text, uint32_t& extra) {
+    text.clear();
+    uint32_t code = 0;
+    if (!ReadU32(code) || code != PM_TYPE_TEXT) return false;
+    if (!ReadU32(extra)) return false;
+    uint32_t length = 0;
+    if (!ReadCountedLength(length)) return false;
+    if (length == 0) return true;
+    if (length > GetRemaining()) return false;
+    text.resize(length);
+    if (!ReadBytes(&text[0], length)) {
+        text.clear();
+        return false;
+    }
+    return true;
 }
 
 bool PmDBUtil::ReadBlockValue(PmBlockValue& block) {
@@ -504,6 +524,10 @@ bool PmDBUtil::WriteFlagValue(uint32_t value) { return WriteU32(PM_TYPE_FLAG) &&
 
 bool PmDBUtil::WriteTextValue(const char* text, uint32_t extra) {
     return WriteU32(PM_TYPE_TEXT) && WriteU32(extra) && WriteCountedString(text);
+}
+
+bool PmDBUtil::WriteTextValue(const std::string& text, uint32_t extra) {
+    return WriteU32(PM_TYPE_TEXT) && WriteU32(extra) && WriteCountedBytes(text.data(), text.size());
 }
 
 bool PmDBUtil::WriteBlockValue(const PmBlockValue& block) {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/palm/PalmFileStamp.h"
@@ -201,10 +202,14 @@ public:
     // maximum and fails after reading only the length.
     bool ReadCountedString(char* buffer, uint32_t& maximum);
     bool WriteCountedString(const char* text);
+    // 'length' bytes, zero bytes included.
+    bool WriteCountedBytes(const char* text, size_t length);
 
     bool ReadIntValue(uint32_t& value);
     // buffer holds PM_TEXT_VALUE_SIZE bytes; longer texts are cut to 8191.
     bool ReadTextValue(char* buffer, uint32_t& extra);
+    // The whole stored text, zero bytes included.
+    bool ReadTextValue(std::string& text, uint32_t& extra);
     bool ReadBlockValue(PmBlockValue& block);
     bool Read8ByteValue(uint8_t (&value)[8]);
     // Reads and drops one typed value of any known type code.
@@ -212,6 +217,7 @@ public:
     bool WriteIntValue(uint32_t value);
     bool WriteFlagValue(uint32_t value);
     bool WriteTextValue(const char* text, uint32_t extra);
+    bool WriteTextValue(const std::string& text, uint32_t extra);
     bool WriteBlockValue(const PmBlockValue& block);
     bool Write8ByteValue(const uint8_t (&value)[8]);
 
@@ -277,46 +283,6 @@ private:
     PmFileStamp m_Stamp;
     char m_szStampPath[PM_PATH_SIZE] = {};
     bool m_bSaveFoundChange = false;
-};
-
-// A data file whose contacts are rows of typed values behind a schema block:
-// the resource ID, where the record ID, status and placement sit in a row,
-// and a type code per column, kept for the N columns the format knows.
-template <uint32_t N>
-class PmRowFileUtil : public PmDBUtil {
-public:
-    uint32_t GetResourceId() const { return m_nResourceId; }
-    uint32_t GetFieldsPerRow() const { return m_nFieldsPerRow; }
-    uint32_t GetRecordIdPosition() const { return m_nRecordIdPos; }
-    uint32_t GetStatusPosition() const { return m_nStatusPos; }
-    uint32_t GetPlacementPosition() const { return m_nPlacementPos; }
-    uint16_t GetFieldCount() const { return m_nFieldCount; }
-    // Type codes beyond the known columns are not kept (0).
-    uint16_t GetFieldType(uint32_t index) const { return index < N ? m_nFieldTypes[index] : 0; }
-    // Whether a save can write the schema and rows as they were read.
-    bool IsSchemaWritable() const {
-        return m_nFieldsPerRow != 0 && m_nFieldsPerRow <= N && m_nFieldCount == m_nFieldsPerRow;
-    }
-
-protected:
-    // The schema of a new file of the format.
-    void ResetSchema(uint32_t statusPos, uint32_t placementPos, const uint16_t (&types)[N]) {
-        m_nResourceId = 74;
-        m_nFieldsPerRow = N;
-        m_nRecordIdPos = 0;
-        m_nStatusPos = statusPos;
-        m_nPlacementPos = placementPos;
-        m_nFieldCount = N;
-        memcpy(m_nFieldTypes, types, sizeof(m_nFieldTypes));
-    }
-
-    uint32_t m_nResourceId = 74;
-    uint32_t m_nFieldsPerRow = N;
-    uint32_t m_nRecordIdPos = 0;
-    uint32_t m_nStatusPos = 0;
-    uint32_t m_nPlacementPos = 0;
-    uint16_t m_nFieldCount = N;
-    uint16_t m_nFieldTypes[N] = {};
 };
 
 // Hexadecimal display of the reserved blocks: "%02x" separated by spaces.

@@ -481,8 +481,8 @@ TEST(CommAddrMgrStore, UpdateAtMergeRules) {
     EXPECT_STREQ(rec->m_szCustomLabel[0], "Label");
     EXPECT_STREQ(rec->m_szCategory, "Business");
     EXPECT_EQ(std::string(rec->m_szCompany), std::string(63, 'c'));
-    // Always copied.
-    EXPECT_EQ(rec->m_dtBirthday, 0.0);
+    // Copied when a date; no date (0) leaves the stored one.
+    EXPECT_EQ(rec->m_dtBirthday, 30000.0);
     EXPECT_EQ(rec->m_dtAnniversary, 5.5);
     EXPECT_EQ(rec->m_nGender, 0);
     EXPECT_EQ(rec->m_nPrivate, 0);
@@ -495,6 +495,32 @@ TEST(CommAddrMgrStore, UpdateAtMergeRules) {
     EXPECT_EQ(rec->m_nStatus, STATUS_DIFF);
     ASSERT_EQ(rec->m_Native.GetLength(), sizeof(bytes));
     EXPECT_EQ(memcmp(rec->m_Native.GetData(), bytes, sizeof(bytes)), 0);
+}
+
+// Only a date replaces a stored date: 0 and values outside the years 100 to
+// 9999 leave it.
+TEST(CommAddrMgrStore, UpdateAtCopiesOnlyDates) {
+    const struct {
+        double src;
+        double expect;
+    } cases[] = {
+        {0.0, 30000.0},        {45000.25, 45000.25}, {-657434.0, -657434.0},
+        {-657435.0, 30000.0},  {2958465.0, 2958465.0}, {2958466.0, 30000.0},
+    };
+    for (const auto& c : cases) {
+        CommAddrMgr store;
+        CommAddr stored = MakeRec({{FID_LAST_NAME, "Ann"}});
+        stored.m_dtBirthday = 30000.0;
+        stored.m_dtAnniversary = 30000.0;
+        CommAddr* rec = store.AddCopy(&stored);
+        ASSERT_NE(rec, nullptr);
+        CommAddr src = MakeRec({{FID_LAST_NAME, "Ann"}});
+        src.m_dtBirthday = c.src;
+        src.m_dtAnniversary = c.src;
+        ASSERT_TRUE(store.UpdateAt(&src, 0));
+        EXPECT_EQ(rec->m_dtBirthday, c.expect) << c.src;
+        EXPECT_EQ(rec->m_dtAnniversary, c.expect) << c.src;
+    }
 }
 
 // Merging a stored record into itself changes nothing.

@@ -40,7 +40,7 @@ bool MakeClassic(const std::string& path) {
     util.SetCustomLabels("Birthday\nSpouse\nWeb\nPager\n");
     auto rec = std::make_unique<PmAddrRecord>();
     for (int i = 0; i < kContacts; ++i) {
-        memset(rec.get(), 0, sizeof(PmAddrRecord));
+        *rec = PmAddrRecord{};
         rec->nRecordId = 1000 + i;
         Fill(*rec, i, rec->szAddress, sizeof(rec->szAddress), rec->szCity, sizeof(rec->szCity));
         util.GetRecords()->AddCopy(*rec);

@@ -382,7 +382,7 @@ TEST_F(FacadeTest, PhonesGoToTheirSlots) {
     EXPECT_STREQ(back.GetStore()->GetAt(2)->m_szWorkFax, "555-77");
 }
 
-TEST_F(FacadeTest, PhoneWithoutFreeSlotAndCutTextsAreLogged) {
+TEST_F(FacadeTest, PhoneWithoutFreeSlotAndLongTextsAreLogged) {
     LogCapture log;
     const std::string classic = Make(PM_GEN_CLASSIC, {}, "c.dat");
     PmAddrInfo info(kUnknownVersion);
@@ -412,7 +412,15 @@ TEST_F(FacadeTest, PhoneWithoutFreeSlotAndCutTextsAreLogged) {
     log.Reset();
     ASSERT_TRUE(info.AddContact(&longNote));
     EXPECT_EQ(strlen(info.GetRecordAt(0)->m_pAddrEx->szNote), 2047u);
-    EXPECT_TRUE(log.Has(2, "Text cut to fit Palm Desktop field Note (2047 characters): " + note));
+    EXPECT_TRUE(
+        log.Has(2, "Text longer than Palm Desktop field Note (2047 characters) is written whole: " +
+                       note));
+    // The file gets the whole note, not the field's cut.
+    ASSERT_TRUE(info.Save());
+    PmAddrInfo back(kUnknownVersion);
+    ASSERT_TRUE(back.LoadFile(ex.c_str()));
+    ASSERT_EQ(back.GetRecordCount(), 1u);
+    EXPECT_EQ(std::string(back.GetStore()->GetAt(0)->m_szNote), note);
 }
 
 TEST_F(FacadeTest, DatesCarryTheFixedOffset) {

@@ -102,12 +102,14 @@ TEST_F(PalmAddrTest, SaveChangesOnlyWhatTheFormatRebuilds) {
     in.rows[0] = odd;
     Write(in);
 
+    // The label text comes back whole, the fifth label too.
     ClassicLayout expect = ClassicSample(Path());
-    expect.labels = "One\nTwo\nThree\nFour\n";
+    expect.labels = in.labels;
     PmAddrUtil util(Path().c_str());
     ASSERT_TRUE(util.IsLoaded());
     EXPECT_TRUE(m_log.Has(2, kSrc,
                           "For Palm Desktop ealier than v4.1.2, the max custom label is 4. Break now."));
+    EXPECT_STREQ(util.GetCustomLabels(), "One\nTwo\nThree\nFour\n");
     ASSERT_TRUE(util.SaveAs(Path().c_str()));
     EXPECT_EQ(vt_test::ReadBytes(Path()), BuildClassic(expect));
 }
