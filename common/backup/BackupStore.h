@@ -25,6 +25,8 @@ public:
     static constexpr const char* kBackupFolderName = "backup";
     static constexpr const char* kOutlookFileName = "outlook.vtol";
     static constexpr const char* kOutlookVCardName = "outlook.vcf";
+    // The settings key of how many runs keep their backups (0 = all).
+    static constexpr const char* kKeepRunsKey = "BackupRuns";
     static constexpr int32_t kDefaultKeepRuns = 10;
     static constexpr int32_t kMaxSequence = 9999;
 

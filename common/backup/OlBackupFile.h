@@ -11,7 +11,8 @@
 // Values (and EntryIDs) are escaped so that every byte comes back: '\'
 // as "\\", tab "\t", LF "\n", CR "\r", other control bytes "\xHH". Lines
 // end with CR LF. "complete" is written when the run closes the file; a
-// file without it is from a run that was cut short.
+// file without it is from a run that was cut short. Date properties are
+// kept as their OLE date number ("%.17g"), 949998 being Outlook's "none".
 #pragma once
 
 #include <cstdio>

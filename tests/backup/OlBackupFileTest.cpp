@@ -1,6 +1,7 @@
 // The Outlook values file: every value comes back byte for byte, and a
 // damaged file is refused with its line.
 #include "common/backup/OlBackupFile.h"
+#include "common/backup/OlBackupVCard.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +147,48 @@ TEST(OlBackupFile, DamageIsReportedWithItsLine) {
     OlBackupData d;
     std::string error;
     EXPECT_FALSE(OlBackupFile::Read("no-such-file.vtol", d, error));
+}
+
+TEST(OlBackupVCard, KeptValuesBecomeCardsWithTheirEntryId) {
+    OlBackupData d;
+    d.changed.push_back({"00000000AB01",
+                         {{"FirstName", "Zoë"},
+                          {"LastName", "Ünal"},
+                          {"Body", "line1\r\nline2"},
+                          {"MobileTelephoneNumber", "+49 170 1"},
+                          {"BusinessFaxNumber", "+49 30 2"},
+                          {"Email2Address", "z@example.org"},
+                          {"Categories", "Friends; Work,,"},
+                          {"Birthday", "32874"},          // 1990-01-01
+                          {"Anniversary", "949998"},      // none
+                          {"HomeAddressCity", ""},        // cleared by nothing
+                          {"ReferredBy", "not on a card"}}});
+    d.changed.push_back({"00000000AB02", {}});
+    CxExportContact c;
+    OlBackupToExportContact(d.changed[0], c);
+    EXPECT_EQ(c.Text(FID_FIRST_NAME), "Zoë");
+    EXPECT_EQ(c.Text(FID_NOTE), "line1\r\nline2");
+    ASSERT_EQ(c.m_Phones.size(), 2u);
+    EXPECT_EQ(c.m_Phones[0].m_nKind, CxTelKind::Mobile);
+    EXPECT_EQ(c.m_Phones[1].m_nKind, CxTelKind::WorkFax);
+    EXPECT_EQ(c.m_Emails, std::vector<std::string>{"z@example.org"});
+    EXPECT_EQ(c.m_Categories, (std::vector<std::string>{"Friends", "Work"}));
+    EXPECT_EQ(c.m_Birthday.m_nYear, 1990);
+    EXPECT_EQ(c.m_Birthday.m_nMonth, 1);
+    EXPECT_EQ(c.m_Birthday.m_nDay, 1);
+    EXPECT_FALSE(c.m_Anniversary.IsSet());
+
+    const std::string cards = OlBackupVCard(d);
+    EXPECT_NE(cards.find("N:Ünal;Zoë;;;\r\n"), std::string::npos) << cards;
+    EXPECT_NE(cards.find("BDAY:1990-01-01\r\n"), std::string::npos) << cards;
+    EXPECT_NE(cards.find("UID:00000000AB01\r\nEND:VCARD\r\n"), std::string::npos) << cards;
+    EXPECT_NE(cards.find("UID:00000000AB02\r\nEND:VCARD\r\n"), std::string::npos) << cards;
+    EXPECT_EQ(cards.find("not on a card"), std::string::npos);
+    size_t begins = 0;
+    for (size_t at = cards.find("BEGIN:VCARD"); at != std::string::npos;
+         at = cards.find("BEGIN:VCARD", at + 1))
+        ++begins;
+    EXPECT_EQ(begins, 2u);
 }
 
 }  // namespace
