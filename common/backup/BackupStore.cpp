@@ -110,6 +110,16 @@ bool BackupStore::RootUsable(std::string& error) const {
     return false;
 }
 
+BackupRun BackupStore::MakeRun(const CxSystemTime& start, int32_t sequence) const {
+    BackupRun run;
+    run.start = start;
+    run.sequence = sequence;
+    run.name = BackupRunName(start, sequence);
+    run.folder = RunFolder(run.name);
+    run.hasBackup = cxplat::FolderExists(BackupFolder(run).c_str());
+    return run;
+}
+
 bool BackupStore::BeginRun(const CxSystemTime& start, BackupRun& run, std::string& error) {
     if (m_root.empty()) {
         error = "No backup folder is set.";
@@ -132,15 +142,27 @@ bool BackupStore::BeginRun(const CxSystemTime& start, BackupRun& run, std::strin
             error = "Cannot create the backup folder " + folder + ".";
             return false;
         }
-        run = BackupRun{};
-        run.start = start;
-        run.sequence = seq;
-        run.name = name;
-        run.folder = folder;
+        run = MakeRun(start, seq);
         return true;
     }
     error = "Too many runs started at " + BackupRunTimeText(start) + ".";
     return false;
+}
+
+bool BackupStore::EnsureBackupFolder(const BackupRun& run, std::string& error) const {
+    if (!cxplat::FolderExists(run.folder.c_str())) {
+        error = "The run's backup folder " + run.folder + " does not exist.";
+        return false;
+    }
+    return EnsureFolder(BackupFolder(run), error);
+}
+
+std::string BackupStore::OutlookBackupPath(const BackupRun& run) const {
+    return Join(BackupFolder(run), kOutlookFileName);
+}
+
+std::string BackupStore::OutlookVCardPath(const BackupRun& run) const {
+    return Join(BackupFolder(run), kOutlookVCardName);
 }
 
 bool BackupStore::BackupPalmFile(const BackupRun& run, const std::string& palmPath,
@@ -151,13 +173,8 @@ bool BackupStore::BackupPalmFile(const BackupRun& run, const std::string& palmPa
         error = "No Palm Desktop data file is named.";
         return false;
     }
-    const std::string folder = BackupFolder(run);
-    if (!cxplat::FolderExists(run.folder.c_str())) {
-        error = "The run's backup folder " + run.folder + " does not exist.";
-        return false;
-    }
-    if (!EnsureFolder(folder, error)) return false;
-    copyPath = Join(folder, name);
+    if (!EnsureBackupFolder(run, error)) return false;
+    copyPath = Join(BackupFolder(run), name);
     return SafeCopyFile(palmPath, copyPath, state, error, fault);
 }
 
@@ -176,12 +193,7 @@ bool BackupStore::FindRun(double startOle, int32_t sequence, BackupRun& run,
                 ") does not exist.";
         return false;
     }
-    run = BackupRun{};
-    run.start = start;
-    run.sequence = sequence;
-    run.name = name;
-    run.folder = folder;
-    run.hasBackup = cxplat::FolderExists(BackupFolder(run).c_str());
+    run = MakeRun(start, sequence);
     return true;
 }
 
@@ -199,10 +211,7 @@ bool BackupStore::ListRuns(std::vector<BackupRun>& runs, std::string& error) con
             CX_LOG(1, "Backup folder: %s is not a run's folder, left alone.", e.name.c_str());
             continue;
         }
-        run.name = e.name;
-        run.folder = RunFolder(e.name);
-        run.hasBackup = cxplat::FolderExists(BackupFolder(run).c_str());
-        runs.push_back(std::move(run));
+        runs.push_back(MakeRun(run.start, run.sequence));
     }
     std::sort(runs.begin(), runs.end(), Newer);
     return true;

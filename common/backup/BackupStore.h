@@ -46,6 +46,11 @@ public:
                         BackupFileState& state, std::string& error,
                         const SafeCopyFault& fault = {}) const;
 
+    // Makes the run's backup folder, for the Outlook files.
+    bool EnsureBackupFolder(const BackupRun& run, std::string& error) const;
+    std::string OutlookBackupPath(const BackupRun& run) const;
+    std::string OutlookVCardPath(const BackupRun& run) const;
+
     std::string JournalPath(const BackupRun& run) const;
     std::string BackupFolder(const BackupRun& run) const;
     std::string RunFolder(const std::string& name) const;
@@ -63,6 +68,7 @@ public:
     bool Rotate(int32_t keep, int32_t& removed, std::string& error) const;
 
 private:
+    BackupRun MakeRun(const CxSystemTime& start, int32_t sequence) const;
     bool EnsureFolder(const std::string& path, std::string& error) const;
     bool RootUsable(std::string& error) const;
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/export/CxExport.h"
 #include "common/export/CxVCard.h"
 
 namespace {
@@ -147,4 +148,16 @@ std::string OlBackupVCard(const OlBackupData& data) {
         out += card;
     }
     return out;
+}
+
+bool OlBackupWriteVCard(const std::string& vtolPath, const std::string& vcfPath,
+                        std::string& error) {
+    OlBackupData data;
+    if (!OlBackupFile::Read(vtolPath, data, error)) return false;
+    std::string why;
+    if (!CxWriteFileReplace(vcfPath.c_str(), OlBackupVCard(data), why)) {
+        error = "Cannot write " + vcfPath + ": " + why + ".";
+        return false;
+    }
+    return true;
 }

@@ -13,3 +13,7 @@
 void OlBackupToExportContact(const OlBackupContact& contact, CxExportContact& out);
 // Every kept contact, one card each, with its EntryID as UID.
 std::string OlBackupVCard(const OlBackupData& data);
+// Reads the program's own file and writes its cards to vcfPath, whole or
+// not at all.
+bool OlBackupWriteVCard(const std::string& vtolPath, const std::string& vcfPath,
+                        std::string& error);

@@ -7,6 +7,9 @@
 
 #include "BackupTestUtil.h"
 #include "common/backup/BackupRunName.h"
+#include "common/backup/OlBackupFile.h"
+#include "common/backup/OlBackupVCard.h"
+#include "common/backup/RunJournal.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -227,6 +230,52 @@ TEST(BackupStore, MissingOrDamagedFolderIsReportedAndLeftAlone) {
     BackupStore none{std::string()};
     EXPECT_FALSE(none.BeginRun(Time(2026, 1, 1, 0, 0, 0, 0), run, error));
     EXPECT_FALSE(none.ListRuns(runs, error));
+}
+
+TEST(BackupStore, ARunsFilesLiveBesideItsJournalUntilRotated) {
+    vt_test::TempDir dir;
+    vt_test::WriteText(dir.File("Address.mdb"), "database");
+    BackupStore store(dir.File("backups"));
+    BackupRun old, recent;
+    std::string error, copy;
+    BackupFileState state;
+    for (BackupRun* run : {&old, &recent}) {
+        const int minute = run == &old ? 1 : 2;
+        ASSERT_TRUE(store.BeginRun(Time(2026, 5, 1, 9, minute, 0, 0), *run, error)) << error;
+        RunJournal journal;
+        ASSERT_TRUE(journal.Open(store.JournalPath(*run), run->start, "Two-way", error)) << error;
+        ASSERT_TRUE(store.BackupPalmFile(*run, dir.File("Address.mdb"), copy, state, error));
+        journal.BackupMade(JournalSide::Palm, "Address.mdb", state);
+        ASSERT_TRUE(store.EnsureBackupFolder(*run, error)) << error;
+        OlBackupFile ol;
+        ASSERT_TRUE(ol.Create(store.OutlookBackupPath(*run), error)) << error;
+        ASSERT_TRUE(ol.AddChanged({"00AB", {{"LastName", "Ng"}}}, error));
+        ASSERT_TRUE(ol.Close(error));
+        journal.BackupMade(JournalSide::Outlook, BackupStore::kOutlookFileName, {});
+        ASSERT_TRUE(OlBackupWriteVCard(store.OutlookBackupPath(*run), store.OutlookVCardPath(*run),
+                                       error))
+            << error;
+        ASSERT_TRUE(journal.Close(error));
+    }
+    EXPECT_EQ(Entries(store.BackupFolder(old)),
+              (std::vector<std::string>{"Address.mdb", "outlook.vcf", "outlook.vtol"}));
+    EXPECT_NE(vt_test::ReadText(store.OutlookVCardPath(old)).find("N:Ng;"), std::string::npos);
+    int32_t removed = 0;
+    ASSERT_TRUE(store.Rotate(1, removed, error)) << error;
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(Entries(old.folder), std::vector<std::string>{"journal.csv"});
+    EXPECT_EQ(Entries(recent.folder), (std::vector<std::string>{"backup", "journal.csv"}));
+    // The journal still tells what the run kept.
+    RunJournalData data;
+    ASSERT_TRUE(ReadRunJournal(store.JournalPath(old), data, error)) << error;
+    EXPECT_EQ(data.palmBackupName, "Address.mdb");
+    EXPECT_EQ(data.outlookBackupName, "outlook.vtol");
+    // Writing the cards from a damaged file makes no card file.
+    vt_test::WriteText(store.OutlookBackupPath(recent), "garbage\r\n");
+    cxplat::RemoveFile(store.OutlookVCardPath(recent).c_str());
+    EXPECT_FALSE(OlBackupWriteVCard(store.OutlookBackupPath(recent),
+                                    store.OutlookVCardPath(recent), error));
+    EXPECT_FALSE(cxplat::FileExists(store.OutlookVCardPath(recent).c_str()));
 }
 
 }  // namespace
