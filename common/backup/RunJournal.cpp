@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
+#include <set>
+#include <utility>
 
 #include "common/backup/BackupRunName.h"
 #include "common/misc/CxDebugUtil.h"
@@ -305,4 +307,20 @@ bool ReadRunJournal(const std::string& path, RunJournalData& out, std::string& e
         out.rows.push_back(std::move(row));
     }
     return true;
+}
+
+RunJournalCounts CountRunJournal(const RunJournalData& data) {
+    RunJournalCounts counts;
+    std::set<std::pair<int, std::string>> changed;
+    for (const auto& row : data.rows) {
+        int side = -1;
+        if (row.side == JournalSideText(JournalSide::Palm)) side = 0;
+        else if (row.side == JournalSideText(JournalSide::Outlook)) side = 1;
+        if (side < 0) continue;
+        if (row.kind == journal::kAdded) ++counts.added[side];
+        else if (row.kind == journal::kFailed) ++counts.failed[side];
+        else if (row.kind == journal::kChanged && changed.insert({side, row.key}).second)
+            ++counts.changed[side];
+    }
+    return counts;
 }

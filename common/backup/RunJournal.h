@@ -6,6 +6,7 @@
 // "Palm file after save" (size, time, SHA-256; the last one counts).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -110,3 +111,11 @@ struct RunJournalData {
 // Reads a journal. On damage returns false with the line number in error;
 // out then holds the rows read before it.
 bool ReadRunJournal(const std::string& path, RunJournalData& out, std::string& error);
+
+// What a run did, for the Restore list: contacts by side.
+struct RunJournalCounts {
+    int32_t added[2] = {0, 0};    // by JournalSide
+    int32_t changed[2] = {0, 0};  // contacts, however many fields
+    int32_t failed[2] = {0, 0};   // failed writes
+};
+RunJournalCounts CountRunJournal(const RunJournalData& data);

@@ -83,6 +83,15 @@ TEST(RunJournal, WhatIsWrittenIsReadBack) {
     EXPECT_EQ(added[0].key, olContact.key);
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].reason, "Record too long\r\n(over 64 KB)");
+
+    // Anna changed in many fields is one contact; Bob added and changed.
+    const RunJournalCounts counts = CountRunJournal(d);
+    EXPECT_EQ(counts.changed[0], 1);
+    EXPECT_EQ(counts.changed[1], 1);
+    EXPECT_EQ(counts.added[0], 0);
+    EXPECT_EQ(counts.added[1], 1);
+    EXPECT_EQ(counts.failed[0], 1);
+    EXPECT_EQ(counts.failed[1], 0);
 }
 
 TEST(RunJournal, IsCsvAUserCanOpen) {
