@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Same layout as the Windows SYSTEMTIME.
 struct CxSystemTime {
@@ -68,6 +69,23 @@ FILE* OpenReadDenyWrite(const char* path);
 bool GetFileModified(const char* path, uint64_t& out);
 // A plain file: no folder, device or link.
 bool IsRegularFile(const char* path);
+// The user's own local application data folder without a trailing separator
+// (Windows: the known folder LocalAppData; POSIX: $XDG_DATA_HOME, else
+// ~/.local/share). Tests point it elsewhere or make it unavailable.
+bool GetLocalAppDataFolder(std::string& out);
+void OverrideLocalAppDataFolder(const char* folderOrNull, bool available = true);
+struct FolderEntry {
+    std::string name;
+    bool folder = false;
+};
+// The entries of a folder without "." and ".."; false when it cannot be read.
+// A link to a folder is not marked as a folder.
+bool ListFolder(const char* path, std::vector<FolderEntry>& out);
+// Removes an empty folder.
+bool RemoveFolder(const char* path);
+// Size and last write time of a file; the time in 100-ns units since
+// 1601-01-01 UTC, as a Windows FILETIME.
+bool GetFileState(const char* path, uint64_t& size, uint64_t& writeTime);
 
 // --- version resources and registry ---
 bool GetFileVersion(const char* path, uint16_t version[4]);

@@ -3,6 +3,7 @@
 // tests run against the Win32 originals under Wine.
 #include "common/misc/CxPlatform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/file.h>
@@ -29,6 +30,8 @@ namespace {
 
 std::optional<std::string> g_appDataOverride;
 bool g_appDataAvailable = true;
+std::optional<std::string> g_localAppDataOverride;
+bool g_localAppDataAvailable = true;
 
 // Days since 1970-01-01 to civil date (proleptic Gregorian).
 void CivilFromDays(int64_t z, int& y, unsigned& m, unsigned& d) {
@@ -291,6 +294,57 @@ bool GetFileModified(const char* path, uint64_t& out) {
 bool IsRegularFile(const char* path) {
     struct stat st {};
     return path && *path && lstat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void OverrideLocalAppDataFolder(const char* folder, bool available) {
+    if (folder) g_localAppDataOverride = folder; else g_localAppDataOverride.reset();
+    g_localAppDataAvailable = available;
+}
+
+bool GetLocalAppDataFolder(std::string& out) {
+    if (!g_localAppDataAvailable) return false;
+    if (g_localAppDataOverride) { out = *g_localAppDataOverride; return true; }
+    const char* xdg = getenv("XDG_DATA_HOME");
+    if (xdg && *xdg) out = xdg;
+    else {
+        const char* home = getenv("HOME");
+        if (!home || !*home) return false;
+        out = std::string(home) + "/.local/share";
+    }
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return true;
+}
+
+bool ListFolder(const char* path, std::vector<FolderEntry>& out) {
+    out.clear();
+    if (!path || !*path) return false;
+    DIR* d = opendir(path);
+    if (!d) return false;
+    const std::string base = std::string(path) + "/";
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        FolderEntry entry;
+        entry.name = name;
+        // A link is an entry of its own, never the folder it points to.
+        struct stat st{};
+        entry.folder = lstat((base + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        out.push_back(std::move(entry));
+    }
+    closedir(d);
+    return true;
+}
+
+bool RemoveFolder(const char* path) { return path && *path && rmdir(path) == 0; }
+
+bool GetFileState(const char* path, uint64_t& size, uint64_t& writeTime) {
+    struct stat st{};
+    if (!path || stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    size = static_cast<uint64_t>(st.st_size);
+    // Seconds from 1601 to 1970: 11644473600.
+    writeTime = (static_cast<uint64_t>(st.st_mtim.tv_sec) + 11644473600ULL) * 10000000ULL +
+                static_cast<uint64_t>(st.st_mtim.tv_nsec) / 100u;
+    return true;
 }
 
 bool GetFileVersion(const char*, uint16_t version[4]) {

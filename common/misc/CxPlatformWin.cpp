@@ -7,6 +7,7 @@
 #include <oleauto.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <knownfolders.h>
 
 #include <optional>
 #include <vector>
@@ -16,6 +17,8 @@ namespace cxplat {
 namespace {
 std::optional<std::string> g_appDataOverride;
 bool g_appDataAvailable = true;
+std::optional<std::string> g_localAppDataOverride;
+bool g_localAppDataAvailable = true;
 }  // namespace
 
 void GetLocalTime(CxSystemTime& out) {
@@ -159,6 +162,65 @@ bool IsRegularFile(const char* path) {
     const DWORD a = ::GetFileAttributesA(path);
     return a != INVALID_FILE_ATTRIBUTES &&
            (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+void OverrideLocalAppDataFolder(const char* folder, bool available) {
+    if (folder) g_localAppDataOverride = folder; else g_localAppDataOverride.reset();
+    g_localAppDataAvailable = available;
+}
+
+bool GetLocalAppDataFolder(std::string& out) {
+    if (!g_localAppDataAvailable) return false;
+    if (g_localAppDataOverride) { out = *g_localAppDataOverride; return true; }
+    PWSTR wide = nullptr;
+    if (FAILED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &wide))) {
+        ::CoTaskMemFree(wide);
+        return false;
+    }
+    // The program's paths are ANSI; a folder the code page cannot spell is unusable.
+    BOOL lossy = FALSE;
+    int n = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, &lossy);
+    std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    if (n > 0) ::WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], n, nullptr, &lossy);
+    ::CoTaskMemFree(wide);
+    if (n <= 1 || lossy) return false;
+    text.resize(static_cast<size_t>(n - 1));
+    out = text;
+    return true;
+}
+
+bool ListFolder(const char* path, std::vector<FolderEntry>& out) {
+    out.clear();
+    if (!path || !*path) return false;
+    const std::string pattern = std::string(path) + "\\*";
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA(pattern.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND && FolderExists(path);
+    do {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        FolderEntry entry;
+        entry.name = name;
+        // A junction or link is an entry of its own, never the folder it points to.
+        entry.folder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                       !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        out.push_back(std::move(entry));
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    return true;
+}
+
+bool RemoveFolder(const char* path) { return path && *path && ::RemoveDirectoryA(path) != 0; }
+
+bool GetFileState(const char* path, uint64_t& size, uint64_t& writeTime) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!path || !::GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    writeTime = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                data.ftLastWriteTime.dwLowDateTime;
+    return true;
 }
 
 bool GetFileVersion(const char* path, uint16_t version[4]) {

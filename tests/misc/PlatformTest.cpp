@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "support/TestSupport.h"
 
@@ -85,6 +87,68 @@ TEST(Platform, CommonAppDataOverride) {
     cxplat::OverrideCommonAppDataFolder(nullptr, false);
     EXPECT_FALSE(cxplat::GetCommonAppDataFolder(real));
     cxplat::OverrideCommonAppDataFolder(nullptr, true);
+}
+
+TEST(Platform, ListRemoveFolderAndFileState) {
+    vt_test::TempDir dir;
+    const std::string base = dir.Path() + "list";
+    ASSERT_TRUE(cxplat::CreateFolder(base.c_str()));
+    std::vector<cxplat::FolderEntry> entries;
+    ASSERT_TRUE(cxplat::ListFolder(base.c_str(), entries));
+    EXPECT_TRUE(entries.empty());
+    const std::string sub = base + cxplat::kPathSep + "sub";
+    const std::string file = base + cxplat::kPathSep + "f.txt";
+    ASSERT_TRUE(cxplat::CreateFolder(sub.c_str()));
+    vt_test::WriteText(file, "12345");
+    ASSERT_TRUE(cxplat::ListFolder(base.c_str(), entries));
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "f.txt");
+    EXPECT_FALSE(entries[0].folder);
+    EXPECT_EQ(entries[1].name, "sub");
+    EXPECT_TRUE(entries[1].folder);
+    EXPECT_FALSE(cxplat::ListFolder((base + "-missing").c_str(), entries));
+
+    uint64_t size = 0, time = 0;
+    ASSERT_TRUE(cxplat::GetFileState(file.c_str(), size, time));
+    EXPECT_EQ(size, 5u);
+    // After 2020-01-01 (FILETIME 132223104000000000).
+    EXPECT_GT(time, 132223104000000000ULL);
+    EXPECT_FALSE(cxplat::GetFileState(sub.c_str(), size, time));
+    EXPECT_FALSE(cxplat::GetFileState((base + "-missing").c_str(), size, time));
+
+    EXPECT_FALSE(cxplat::RemoveFolder(base.c_str()));  // not empty
+    EXPECT_TRUE(cxplat::RemoveFolder(sub.c_str()));
+    EXPECT_FALSE(cxplat::FolderExists(sub.c_str()));
+}
+
+TEST(Platform, LocalAppDataFolder) {
+    std::string folder;
+    cxplat::OverrideLocalAppDataFolder("Y", true);
+    ASSERT_TRUE(cxplat::GetLocalAppDataFolder(folder));
+    EXPECT_EQ(folder, "Y");
+    cxplat::OverrideLocalAppDataFolder(nullptr, false);
+    EXPECT_FALSE(cxplat::GetLocalAppDataFolder(folder));
+    cxplat::OverrideLocalAppDataFolder(nullptr, true);
+#ifdef _WIN32
+    ASSERT_TRUE(cxplat::GetLocalAppDataFolder(folder));
+    EXPECT_TRUE(cxplat::FolderExists(folder.c_str())) << folder;
+    EXPECT_FALSE(cxplat::IsPathSep(folder.back()));
+#else
+    const char* oldXdg = getenv("XDG_DATA_HOME");
+    const std::string keep = oldXdg ? oldXdg : "";
+    setenv("XDG_DATA_HOME", "/tmp/xdg-data/", 1);
+    ASSERT_TRUE(cxplat::GetLocalAppDataFolder(folder));
+    EXPECT_EQ(folder, "/tmp/xdg-data");
+    unsetenv("XDG_DATA_HOME");
+    const char* home = getenv("HOME");
+    if (home && *home) {
+        ASSERT_TRUE(cxplat::GetLocalAppDataFolder(folder));
+        EXPECT_EQ(folder, std::string(home) + "/.local/share");
+    }
+    if (oldXdg) setenv("XDG_DATA_HOME", keep.c_str(), 1);
+#endif
 }
 
 #ifdef _WIN32
