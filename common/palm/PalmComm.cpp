@@ -258,7 +258,14 @@ bool PmDBUtil::BeginSafeSave(const char* path) {
     m_pHeld = m_pFile;
     m_pFile = nullptr;
     CxCopyText(m_szTargetPath, path);
-    snprintf(m_szTempPath, sizeof(m_szTempPath), "%s%s", path, PM_TEMP_SUFFIX);
+    const std::string temp = PmTempPathFor(path);
+    if (temp.empty() || temp.size() >= sizeof(m_szTempPath)) {
+        CX_LOG(0, "No temporary file name fits beside the Palm Desktop file: %s", path);
+        fclose(m_pHeld);
+        m_pHeld = nullptr;
+        return false;
+    }
+    CxCopyText(m_szTempPath, temp.c_str());
     m_pFile = cxplat::OpenExclusive(m_szTempPath, "w+b");
     if (!m_pFile) {
         // Someone holds a leftover temporary file: leave it alone.

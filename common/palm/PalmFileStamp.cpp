@@ -117,9 +117,21 @@ bool PmFileChanged(const char* path, const PmFileStamp& stamp) {
     return changed;
 }
 
+std::string PmTempPathFor(const char* target) {
+    if (!target || !*target) return std::string();
+    std::string temp(target);
+    constexpr size_t kSuffix = sizeof PM_TEMP_SUFFIX - 1;
+    if (temp.size() + kSuffix < PM_PATH_SIZE) return temp + PM_TEMP_SUFFIX;
+    // Windows takes no longer path: the name gives up its end instead.
+    const size_t name = temp.find_last_of("\\/") + 1;  // 0 when there is no folder
+    if (temp.size() >= PM_PATH_SIZE || temp.size() - name <= kSuffix) return std::string();
+    temp.replace(temp.size() - kSuffix, kSuffix, PM_TEMP_SUFFIX);
+    return temp;
+}
+
 void PmRemoveStaleTemp(const char* target) {
-    if (!target || !*target) return;
-    const std::string temp = std::string(target) + PM_TEMP_SUFFIX;
+    const std::string temp = PmTempPathFor(target);
+    if (temp.empty()) return;
     if (!cxplat::FileExists(temp.c_str()) && !cxplat::FolderExists(temp.c_str())) return;
     if (!cxplat::IsRegularFile(temp.c_str())) {
         CX_LOG(0, "Left alone, not a file a save of this program leaves behind: %s", temp.c_str());

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "common/misc/CxText.h"
 
@@ -36,7 +37,13 @@ bool PmFileChanged(const char* path, const PmFileStamp& stamp);
 // The same for a file already open (the stream is left at its start).
 bool PmStreamChanged(FILE* f, const PmFileStamp& stamp);
 
+// The temporary file of a save of target: target + PM_TEMP_SUFFIX when that
+// fits in 259 characters, else target with its last characters replaced by
+// the suffix (same length; the file name must be longer than the suffix).
+// Empty when neither fits.
+std::string PmTempPathFor(const char* target);
+
 // Removes a temporary file an interrupted save left beside target: only a
-// plain file named exactly target + PM_TEMP_SUFFIX. Call while holding the
+// plain file named exactly PmTempPathFor(target). Call while holding the
 // target, so no save of ours is running. Logs what it removed or kept.
 void PmRemoveStaleTemp(const char* target);
