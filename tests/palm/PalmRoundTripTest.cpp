@@ -153,7 +153,15 @@ protected:
     bool Classic() const { return GetParam().generation == PM_GEN_CLASSIC; }
 
     // A file of n random records; its rows as written.
-    std::vector<uint8_t> Make(unsigned seed, int n, std::vector<Row>& rows) {
+    // announced: the row count the file states (default n); trailer: bytes
+    // after the rows.
+    std::vector<uint8_t> Make(unsigned seed, int n, std::vector<Row>& rows, int announced = -1,
+                              const std::vector<uint8_t>& trailer = {}) {
+        std::vector<uint8_t> file = MakeRows(seed, n, rows, announced < 0 ? n : announced);
+        file.insert(file.end(), trailer.begin(), trailer.end());
+        return file;
+    }
+    std::vector<uint8_t> MakeRows(unsigned seed, int n, std::vector<Row>& rows, int announced) {
         Gen g(seed);
         rows.clear();
         for (int i = 0; i < n; ++i) rows.push_back(Classic() ? ClassicRow(g, i) : ExRow(g, i));
@@ -163,6 +171,7 @@ protected:
             l.labels = "Birthday\nSpouse\nWeb\nPager\nFifth\nSixth without end";
             l.categories = {{1, 1, "Business", ""}, {2, 3, "Personal", ""}};
             for (const Row& r : rows) l.rows.push_back(EncodeClassicRow(r));
+            l.totalFields = static_cast<uint32_t>(announced) * 30;
             return BuildClassic(l);
         }
         ExLayout l;
@@ -171,6 +180,10 @@ protected:
         l.labelWord = 0x01020304;
         l.categories = {{1, 1, "Business", ""}, {2, 3, "Personal", ""}};
         for (const Row& r : rows) l.rows.push_back(EncodeExRow(r));
+        l.totalFields = static_cast<uint32_t>(announced) * 73;
+        l.setReserved1Count = false;
+        l.reserved1[12] = static_cast<uint8_t>(announced);
+        l.reserved1[13] = 0x10;
         return BuildEx(l);
     }
 
@@ -262,6 +275,114 @@ TEST_P(PalmRoundTrip, ChangedFieldsOnlyChange) {
             for (uint32_t c = 0; c < columns; ++c)
                 EXPECT_EQ(Value(after[i], c), Value(expect[i], c))
                     << "record " << i << " column " << c << (changed.count(i) ? " (changed)" : "");
+    }
+}
+
+// Bytes after the announced rows: a further complete row means a damaged
+// count, and a save would drop contacts, so the side is read-only; stale
+// bytes that hold no complete row load as usual.
+TEST_P(PalmRoundTrip, BytesAfterTheLastRow) {
+    std::vector<Row> rows;
+    const std::vector<uint8_t> oneRow = Make(3, 1, rows);
+    const std::vector<uint8_t> noRow = Make(3, 0, rows);
+    const std::vector<uint8_t> row(oneRow.begin() + static_cast<long>(noRow.size()), oneRow.end());
+    const std::vector<uint8_t> halfRow(row.begin(), row.begin() + static_cast<long>(row.size() / 2));
+    const std::vector<uint8_t> stale(37, 0xA5);
+    const struct {
+        const char* name;
+        int rows;
+        int announced;
+        std::vector<uint8_t> trailer;
+        CommSideState state;
+    } cases[] = {
+        {"exact", 6, 6, {}, SIDE_AVAILABLE},
+        {"stale bytes", 6, 6, stale, SIDE_AVAILABLE},
+        {"half a row", 6, 6, halfRow, SIDE_AVAILABLE},
+        {"count damaged to 2", 6, 2, {}, SIDE_READONLY},
+        {"count one short", 6, 5, {}, SIDE_READONLY},
+        {"count damaged to 0", 6, 0, stale, SIDE_READONLY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        palm_test::LogCapture log;
+        const std::vector<uint8_t> file = Make(11, c.rows, rows, c.announced, c.trailer);
+        vt_test::WriteBytes(Path(), file);
+        PmAddrInfo info(kAnyVersion);
+        ASSERT_TRUE(info.LoadFile(Path().c_str()));
+        EXPECT_EQ(info.GetRecordCount(), static_cast<size_t>(c.announced));
+        EXPECT_EQ(info.GetSideState(), c.state);
+        const uint64_t after = Classic() ? info.GetClassicStore()->GetBytesAfterRows()
+                                         : info.GetExStore()->GetBytesAfterRows();
+        // The same file cut after its announced rows.
+        EXPECT_EQ(after, file.size() - Make(11, c.announced, rows).size());
+        if (c.state == SIDE_READONLY) {
+            EXPECT_EQ(log.Count("bytes follow the last announced row and hold at least one "
+                                "further complete row"), 1);
+            EXPECT_FALSE(info.Save());
+            EXPECT_TRUE(log.Has(0, "The Palm Desktop file was loaded read-only (more rows follow "
+                                   "its record count); it is not saved."));
+            EXPECT_EQ(vt_test::ReadBytes(Path()), file);
+        } else {
+            EXPECT_TRUE(info.Save());
+        }
+    }
+}
+
+// 4.1.x birthdays: a stored 0.0 is no date; no date (0, or outside the years
+// 100 to 9999) never replaces a stored one; a contact added without a date
+// stores 0.0.
+TEST(PalmContacts41Dates, ReadUpdateAndAdd) {
+    const double kOffset = 129080608.0;
+    const struct {
+        double stored;
+        double read;
+        double update;
+        double storedAfter;
+        double added;  // what a new contact with 'update' stores
+    } cases[] = {
+        {0.0, 0.0, 0.0, 0.0, 0.0},
+        {0.0, 0.0, 45000.0, kOffset + 45000.0, kOffset + 45000.0},
+        {kOffset + 30000.0, 30000.0, 0.0, kOffset + 30000.0, 0.0},
+        {kOffset + 30000.0, 30000.0, -700000.0, kOffset + 30000.0, 0.0},
+        {kOffset + 30000.0, 30000.0, 3000000.0, kOffset + 30000.0, 0.0},
+        {kOffset + 30000.0, 30000.0, 45000.0, kOffset + 45000.0, kOffset + 45000.0},
+    };
+    vt_test::TempDir dir;
+    const std::string path = dir.File("address.dat");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.stored) + " / " + std::to_string(c.update));
+        ExLayout l = ExSample("address.dat");
+        Row row = ExSampleRow(0);
+        memcpy(row.birthday, &c.stored, 8);
+        l.rows = {EncodeExRow(row)};
+        vt_test::WriteBytes(path, BuildEx(l));
+
+        PmAddrInfo info(kAnyVersion);
+        ASSERT_TRUE(info.LoadFile(path.c_str()));
+        ASSERT_EQ(info.GetRecordCount(), 1u);
+        EXPECT_EQ(info.GetStore()->GetAt(0)->m_dtBirthday, c.read);
+        CommAddr rec = *info.GetStore()->GetAt(0);
+        rec.m_nSourceType = SOURCE_OUTLOOK;
+        rec.m_dtBirthday = c.update;
+        ASSERT_TRUE(info.UpdateContact(&rec, 0));
+        CommAddr added{};
+        SetFieldText(added, FID_LAST_NAME, "Added");
+        added.m_nSourceType = SOURCE_OUTLOOK;
+        added.m_dtBirthday = c.update;
+        ASSERT_TRUE(info.AddContact(&added));
+        ASSERT_TRUE(info.Save());
+
+        ExLayout out;
+        std::vector<Row> rows;
+        std::vector<uint8_t> trailer;
+        std::vector<uint32_t> words;
+        ASSERT_TRUE(DecodeEx(vt_test::ReadBytes(path), out, rows, trailer, words));
+        ASSERT_EQ(rows.size(), 2u);
+        double after = 0, add = 0;
+        memcpy(&after, rows[0].birthday, 8);
+        memcpy(&add, rows[1].birthday, 8);
+        EXPECT_EQ(after, c.storedAfter);
+        EXPECT_EQ(add, c.added);
     }
 }
 
