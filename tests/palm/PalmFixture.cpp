@@ -366,14 +366,10 @@ bool ReadRows(Reader& r, uint32_t total, uint32_t perRow, Kind (*kind)(uint32_t)
     return r.ok;
 }
 
-}  // namespace
-
-bool DecodeClassic(const std::vector<uint8_t>& file, ClassicLayout& out, std::vector<Row>& rows,
-                   std::vector<uint8_t>& trailer) {
-    Reader r(file);
-    if (r.U32() != 0x41420100) return false;
-    out.dbName = r.Str();
-    out.labels = r.Str();
+// Categories, schema, rows and the bytes after them, alike in both formats.
+template <typename Layout>
+bool ReadTail(Reader& r, Layout& out, Kind (*kind)(uint32_t), std::vector<Row>& rows,
+              std::vector<uint8_t>& trailer) {
     out.categories = ReadCategories(r, out.nextFeedId);
     uint32_t v[5];
     ReadSchema(r, v, out.types);
@@ -385,9 +381,20 @@ bool DecodeClassic(const std::vector<uint8_t>& file, ClassicLayout& out, std::ve
     const uint32_t total = r.U32();
     out.totalFields = total;
     rows.clear();
-    if (!r.ok || !ReadRows(r, total, out.fieldsPerRow, ClassicKind, rows)) return false;
+    if (!r.ok || !ReadRows(r, total, out.fieldsPerRow, kind, rows)) return false;
     trailer = r.Rest();
     return true;
+}
+
+}  // namespace
+
+bool DecodeClassic(const std::vector<uint8_t>& file, ClassicLayout& out, std::vector<Row>& rows,
+                   std::vector<uint8_t>& trailer) {
+    Reader r(file);
+    if (r.U32() != 0x41420100) return false;
+    out.dbName = r.Str();
+    out.labels = r.Str();
+    return ReadTail(r, out, ClassicKind, rows, trailer);
 }
 
 bool DecodeEx(const std::vector<uint8_t>& file, ExLayout& out, std::vector<Row>& rows,
@@ -411,20 +418,7 @@ bool DecodeEx(const std::vector<uint8_t>& file, ExLayout& out, std::vector<Row>&
     }
     const std::string r3 = r.Raw(42);
     out.reserved3.assign(r3.begin(), r3.end());
-    out.categories = ReadCategories(r, out.nextFeedId);
-    uint32_t v[5];
-    ReadSchema(r, v, out.types);
-    out.resourceId = v[0];
-    out.fieldsPerRow = v[1];
-    out.recordIdPos = v[2];
-    out.statusPos = v[3];
-    out.placementPos = v[4];
-    const uint32_t total = r.U32();
-    out.totalFields = total;
-    rows.clear();
-    if (!r.ok || !ReadRows(r, total, out.fieldsPerRow, ExKind, rows)) return false;
-    trailer = r.Rest();
-    return true;
+    return ReadTail(r, out, ExKind, rows, trailer);
 }
 
 }  // namespace palm_fixture
