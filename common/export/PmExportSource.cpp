@@ -29,6 +29,12 @@ template <size_t N>
 Whole W(int32_t id, const char (&field)[N]) {
     return Whole{id, field, N};
 }
+// A classic or 4.1.x field: its whole stored text.
+template <typename Record, size_t N>
+Whole W(int32_t id, const Record& r, const char (&field)[N]) {
+    const PmTextView v = PmWholeOf(r, field);
+    return Whole{id, v.text, v.width};
+}
 
 void TakeWhole(const Whole* fields, size_t count, unsigned codePage, CxExportContact& out) {
     for (size_t i = 0; i < count; ++i)
@@ -37,11 +43,14 @@ void TakeWhole(const Whole* fields, size_t count, unsigned codePage, CxExportCon
 
 // Phone slots in slot order: e-mail labels give e-mail addresses, the rest
 // numbers with the kind of their label (pager included).
+// whole and record: the whole stored texts of a classic or 4.1.x record.
 template <size_t W>
 void TakeSlots(const char (*phones)[W], const int32_t* labels, int count, unsigned codePage,
-               CxExportContact& out) {
+               CxExportContact& out, const PmWholeTexts* whole = nullptr,
+               const void* record = nullptr) {
     for (int i = 0; i < count; ++i) {
-        std::string v = CxTextToUtf8(phones[i], sizeof phones[i], codePage);
+        const PmTextView t = whole ? PmWholeOf(*whole, record, phones[i], W) : PmTextView{phones[i], W};
+        std::string v = CxTextToUtf8(t.text, t.width, codePage);
         if (v.empty()) continue;
         if (labels[i] == PM_PHONE_EMAIL) {
             out.m_Emails.push_back(std::move(v));
@@ -66,28 +75,28 @@ unsigned PmExportCodePage(const PmAddrInfo& info, unsigned option) {
 void PmExportWholeTexts(const PmAddrInfoRecord& rec, unsigned cp, CxExportContact& out) {
     if (const PmAddrRecord* a = rec.m_pAddr.get()) {
         const Whole f[] = {
-            W(FID_FIRST_NAME, a->szFirstName), W(FID_LAST_NAME, a->szLastName),
-            W(FID_COMPANY, a->szCompany),      W(FID_TITLE, a->szTitle),
-            W(FID_WORK_STREET, a->szAddress),  W(FID_WORK_CITY, a->szCity),
-            W(FID_WORK_STATE, a->szState),     W(FID_WORK_POSTAL, a->szZipCode),
-            W(FID_WORK_COUNTRY, a->szCountry), W(FID_NOTE, a->szNote),
+            W(FID_FIRST_NAME, *a, a->szFirstName), W(FID_LAST_NAME, *a, a->szLastName),
+            W(FID_COMPANY, *a, a->szCompany),      W(FID_TITLE, *a, a->szTitle),
+            W(FID_WORK_STREET, *a, a->szAddress),  W(FID_WORK_CITY, *a, a->szCity),
+            W(FID_WORK_STATE, *a, a->szState),     W(FID_WORK_POSTAL, *a, a->szZipCode),
+            W(FID_WORK_COUNTRY, *a, a->szCountry), W(FID_NOTE, *a, a->szNote),
         };
         TakeWhole(f, sizeof f / sizeof f[0], cp, out);
     } else if (const PmAddrExRecord* e = rec.m_pAddrEx.get()) {
         const Whole f[] = {
-            W(FID_FIRST_NAME, e->szFirstName), W(FID_LAST_NAME, e->szLastName),
-            W(FID_COMPANY, e->szCompany),      W(FID_TITLE, e->szTitle),
-            W(FID_NOTE, e->szNote),            W(FID_IM1, e->szIm1),
-            W(FID_IM2, e->szIm2),
+            W(FID_FIRST_NAME, *e, e->szFirstName), W(FID_LAST_NAME, *e, e->szLastName),
+            W(FID_COMPANY, *e, e->szCompany),      W(FID_TITLE, *e, e->szTitle),
+            W(FID_NOTE, *e, e->szNote),            W(FID_IM1, *e, e->szIm1),
+            W(FID_IM2, *e, e->szIm2),
         };
         TakeWhole(f, sizeof f / sizeof f[0], cp, out);
         for (int k = 0; k < 3; ++k) {
             const PmAddrExAddress& ad = e->addresses[k];
             const int32_t base = FID_WORK_STREET + 5 * k;
             const Whole g[] = {
-                W(base, ad.szStreet),      W(base + 1, ad.szCity),
-                W(base + 2, ad.szState),   W(base + 3, ad.szZipCode),
-                W(base + 4, ad.szCountry),
+                W(base, *e, ad.szStreet),      W(base + 1, *e, ad.szCity),
+                W(base + 2, *e, ad.szState),   W(base + 3, *e, ad.szZipCode),
+                W(base + 4, *e, ad.szCountry),
             };
             TakeWhole(g, sizeof g / sizeof g[0], cp, out);
         }
@@ -132,7 +141,7 @@ bool PmExportContact(PmAddrInfo& info, size_t index, unsigned cp, CxExportContac
     out.m_Customs.clear();
 
     if (const PmAddrRecord* a = rec->m_pAddr.get()) {
-        TakeSlots(a->szPhone, a->nPhoneKind, 5, cp, out);
+        TakeSlots(a->szPhone, a->nPhoneKind, 5, cp, out, &a->whole, a);
         // The classic file keeps its four labels as lines of one text.
         const std::string labels = CxTextToUtf8(info.GetClassicStore()->GetCustomLabels(),
                                                 PM_ADDR_LABEL_SIZE, cp);
@@ -146,15 +155,18 @@ bool PmExportContact(PmAddrInfo& info, size_t index, unsigned cp, CxExportContac
                 if (!label.empty() && label.back() == '\r') label.pop_back();
                 start = nl + 1;
             }
-            TakeCustom(i + 1, a->szCustom[i], sizeof a->szCustom[i], label, cp, out);
+            const PmTextView v = PmWholeOf(*a, a->szCustom[i]);
+            TakeCustom(i + 1, v.text, v.width, label, cp, out);
         }
         out.m_bPrivate = a->nPrivate != 0;
     } else if (const PmAddrExRecord* e = rec->m_pAddrEx.get()) {
-        TakeSlots(e->szPhone, e->nPhoneKind, 7, cp, out);
-        for (int i = 0; i < 9; ++i)
-            TakeCustom(i + 1, e->szCustom[i], sizeof e->szCustom[i],
+        TakeSlots(e->szPhone, e->nPhoneKind, 7, cp, out, &e->whole, e);
+        for (int i = 0; i < 9; ++i) {
+            const PmTextView v = PmWholeOf(*e, e->szCustom[i]);
+            TakeCustom(i + 1, v.text, v.width,
                        CxTextToUtf8(info.GetExStore()->GetCustomLabel(i), PM_ADDREX_LABEL_SIZE, cp),
                        cp, out);
+        }
         out.m_bPrivate = e->nPrivate != 0;
     } else if (const PmAddrEx2Record* x = rec->m_pAddrEx2.get()) {
         TakeSlots(x->m_szPhone, x->m_nPhoneLabel, PM_ADDREX2_PHONES, cp, out);

@@ -340,8 +340,7 @@ bool PmAddrUtil::SaveRecords() {
     CX_LOG(2, "Start saving Palm Desktop address book records.");
     const size_t count = m_pRecords->GetCount();
     CX_LOG(2, "There are %d address book in total", static_cast<int>(count));
-    const uint64_t total = static_cast<uint64_t>(count) * m_nFieldsPerRow;
-    if (total > UINT32_MAX || !WriteU32(static_cast<uint32_t>(total))) {
+    if (!WriteValueCount(count)) {
         CX_LOG(0, "Failed to write total fields count.");
         return false;
     }

@@ -510,8 +510,7 @@ bool PmAddrExUtil::SaveRecords() {
     CX_LOG(2, "Start saving Palm Desktop Contacts records.");
     const size_t count = m_pRecords->GetCount();
     CX_LOG(2, "Total number of records: %d", static_cast<int>(count));
-    const uint64_t total = static_cast<uint64_t>(count) * m_nFieldsPerRow;
-    if (total > UINT32_MAX || !WriteU32(static_cast<uint32_t>(total))) return false;
+    if (!WriteValueCount(count)) return false;
     for (PmAddrExRecord* r = m_pRecords->GetFirst(); r; r = m_pRecords->GetNext())
         if (!SaveRecord(*r)) return false;
     CX_LOG(2, "Palm Desktop Contacts records are saved successfully.");

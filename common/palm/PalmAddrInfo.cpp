@@ -570,26 +570,19 @@ void PmAddrInfo::RecordToContact(const PmAddrInfoRecord& in, CommAddr& out) {
 
 void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord& out) {
     PhoneSlots s = SlotsOf(out);
-    if (s.count == 0) return;
-    const bool converted = code >= 0 && code <= 7 && code != PM_PHONE_PAGER;
-    const char* phone = "";
+    // A code that is not converted, or no number, changes nothing, not even
+    // a free slot's label.
+    if (s.count == 0 || code < 0 || code > 7 || code == PM_PHONE_PAGER) return;
+    int32_t id = PhoneFieldToCommon(code);
+    if (code == PM_PHONE_FAX && !Common(rec, FID_WORK_FAX)[0]) id = FID_HOME_FAX;
+    const char* phone = Common(rec, id);
+    if (!phone[0]) return;
     size_t phoneWidth = 0;
+    GetTextSlot(rec, id, &phoneWidth);
     CommFieldInfo info{};
-    const char* field = info.m_szName;
-    if (converted) {
-        int32_t id = PhoneFieldToCommon(code);
-        if (code == PM_PHONE_FAX && !Common(rec, FID_WORK_FAX)[0]) id = FID_HOME_FAX;
-        phone = Common(rec, id);
-        GetTextSlot(rec, id, &phoneWidth);
-        GetFieldInfo(id, &info);
-    }
-    // Placing succeeds for a non-empty phone (and, writing nothing, for a
-    // code that is not converted).
+    GetFieldInfo(id, &info);
     auto place = [&](int slot) {
-        if (!converted) return true;
-        if (!phone[0]) return false;
-        PutText(s.text[slot], s.width, phone, phoneWidth, field, s.whole, s.record);
-        return true;
+        PutText(s.text[slot], s.width, phone, phoneWidth, info.m_szName, s.whole, s.record);
     };
     // Of the slots with the code that hold text, the last: the one the load
     // took the common phone from, so an earlier one keeps its number.
@@ -602,19 +595,17 @@ void PmAddrInfo::PlacePhone(const CommAddr& rec, int32_t code, PmAddrInfoRecord&
             if (s.text[i][0]) filled = i;
         }
     if (filled >= 0) labelled = filled;
-    if (labelled >= 0 && place(labelled)) return;
+    if (labelled >= 0) {
+        place(labelled);
+        return;
+    }
     for (int i = 0; i < s.count; ++i)
         if (!s.text[i][0]) {
             *s.label[i] = code;
             place(i);
             return;
         }
-    if (labelled >= 0) {
-        place(labelled);
-        return;
-    }
-    if (converted && phone[0])
-        CX_LOG(2, "No free Palm Desktop phone slot for %s; phone dropped: %s", field, phone);
+    CX_LOG(2, "No free Palm Desktop phone slot for %s; phone dropped: %s", info.m_szName, phone);
 }
 
 bool PmAddrInfo::GetNativeCategoryId(PmAddrInfoRecord& out, const char* text, int32_t& id) {

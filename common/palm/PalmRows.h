@@ -192,6 +192,13 @@ protected:
         return PmWriteSchema(*this, s, m_nFieldTypes, N, texts);
     }
 
+    // The number of values before the rows; false when it does not fit 32
+    // bits or cannot be written.
+    bool WriteValueCount(size_t rows) {
+        const uint64_t total = static_cast<uint64_t>(rows) * m_nFieldsPerRow;
+        return total <= UINT32_MAX && WriteU32(static_cast<uint32_t>(total));
+    }
+
     // After the announced rows: notes how many bytes follow and whether they
     // hold a further complete row (logged).
     void CheckAfterRows() {

@@ -85,6 +85,28 @@ TEST_P(PalmExportTest, EveryValueOfTheNativeRecordComesOut) {
     EXPECT_FALSE(PmExportContact(m_Info, contacts.size(), cp, *std::make_unique<CxExportContact>()));
 }
 
+// Texts longer than their Palm fields (and than the common fields) come out
+// as stored, from the name fields, the phone slots and the custom values.
+TEST_P(PalmExportTest, TextsWiderThanTheirFieldsComeOutWhole) {
+    auto contacts = export_fixture::Contacts(GetParam(), 2);
+    Contact& c = contacts[0];
+    c.last = std::string(40, 'W');
+    c.note = std::string(9000, 'n');
+    c.phones = {{PM_PHONE_EMAIL, std::string(45, 'e') + "@example.com"}, {PM_PHONE_WORK, "+1 555 0100 extension 123456789"}};
+    c.customs = {{1, export_fixture::Labels(GetParam())[0], std::string(300, 'c')}};
+    Load(contacts);
+    CxExportContact got;
+    ASSERT_TRUE(PmExportContact(m_Info, 0, 1252, got));
+    EXPECT_EQ(got.Text(FID_LAST_NAME), c.last);
+    EXPECT_EQ(got.Text(FID_NOTE), c.note);  // wider than the common note too
+    ASSERT_EQ(got.m_Emails.size(), 1u);
+    EXPECT_EQ(got.m_Emails[0], c.phones[0].value);
+    ASSERT_EQ(got.m_Phones.size(), 1u);
+    EXPECT_EQ(got.m_Phones[0].m_sValue, c.phones[1].value);
+    ASSERT_EQ(got.m_Customs.size(), 1u);
+    EXPECT_EQ(got.m_Customs[0].m_sValue, c.customs[0].value);
+}
+
 TEST_P(PalmExportTest, TextsAreReadInTheChosenCodePage) {
     Load(export_fixture::Contacts(GetParam(), 4));
     EXPECT_EQ(PmExportCodePage(m_Info, 1251), 1251u);

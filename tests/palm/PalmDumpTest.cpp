@@ -75,6 +75,36 @@ TEST_F(PalmDumpTest, ListsThe41xFixtureAsJson) {
     EXPECT_NE(text.find("Records: 3\nRecord ID,Column 1,Status,"), std::string::npos);
 }
 
+// Texts longer than their fields and the labels after the fourth line feed
+// are listed whole; the bytes after the last row are counted.
+TEST_F(PalmDumpTest, ListsStoredTextsWholeAndTheBytesAfterTheRows) {
+    const std::string longName(40, 'L');
+    const std::string longMail = std::string(37, 'm') + "@example.com";
+    ClassicLayout l = ClassicSample("address.dat");
+    l.labels = "One\nTwo\nThree\nFour\nFive\n";
+    Row row = ClassicSampleRow(0);
+    row.texts[3] = longName;
+    row.texts[10] = longMail;
+    l.rows[0] = EncodeClassicRow(row);
+    l.trailer.Raw(std::string(5, 'z'));
+    vt_test::WriteBytes(Path(), BuildClassic(l));
+    const std::string text = Dump(false);
+    EXPECT_NE(text.find("1000,0,0," + longName + ",John,"), std::string::npos) << text;
+    EXPECT_NE(text.find(",4," + longMail + ","), std::string::npos);
+    EXPECT_NE(text.find("  5: Five\n"), std::string::npos);
+    EXPECT_NE(text.find("Bytes after the last row: 5\n"), std::string::npos);
+
+    // A row after the announced count.
+    l.totalFields = 2 * 30;
+    l.trailer = Bytes();
+    vt_test::WriteBytes(Path(), BuildClassic(l));
+    EXPECT_NE(Dump(false).find("Bytes after the last row: " + std::to_string(l.rows[2].data.size()) +
+                               " (they hold at least one further complete row)\n"),
+              std::string::npos);
+    const std::string json = Dump(true);
+    EXPECT_NE(json.find("\"furtherCompleteRow\": true"), std::string::npos);
+}
+
 TEST_F(PalmDumpTest, RefusesWhatItCannotRead) {
     Dump(false, false);
     EXPECT_EQ(m_reason, "no such file");

@@ -1,5 +1,6 @@
 #include "palm/PalmFixture.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace palm_fixture {
@@ -67,28 +68,31 @@ Kind ExKind(uint32_t c) {
 
 namespace {
 
+Bytes EncodeValue(const Row& row, uint32_t c, Kind k) {
+    Bytes b;
+    auto code = row.intCodes.find(c);
+    if (k == Kind::Int || k == Kind::Flag) {
+        auto it = row.ints.find(c);
+        const uint32_t v = it == row.ints.end() ? 0 : it->second;
+        b.IntVal(v, code != row.intCodes.end() ? code->second : (k == Kind::Flag ? 6 : 1));
+    } else if (k == Kind::Text && code != row.intCodes.end()) {
+        b.IntVal(0, code->second);  // a damaged row
+    } else if (k == Kind::Text) {
+        auto it = row.texts.find(c);
+        b.TextVal(it == row.texts.end() ? std::string() : it->second);
+    } else if (k == Kind::Block) {
+        auto it = row.blocks.find(c);
+        const Block blk = it == row.blocks.end() ? Block{} : it->second;
+        b.BlockVal(blk.type, blk.size, blk.a, blk.b, blk.data);
+    } else {
+        b.EightVal(row.birthday);
+    }
+    return b;
+}
+
 Bytes EncodeRow(const Row& row, uint32_t columns, Kind (*kind)(uint32_t)) {
     Bytes b;
-    for (uint32_t c = 0; c < columns; ++c) {
-        const Kind k = kind(c);
-        auto code = row.intCodes.find(c);
-        if (k == Kind::Int || k == Kind::Flag) {
-            auto it = row.ints.find(c);
-            const uint32_t v = it == row.ints.end() ? 0 : it->second;
-            b.IntVal(v, code != row.intCodes.end() ? code->second : (k == Kind::Flag ? 6 : 1));
-        } else if (k == Kind::Text && code != row.intCodes.end()) {
-            b.IntVal(0, code->second);  // a damaged row
-        } else if (k == Kind::Text) {
-            auto it = row.texts.find(c);
-            b.TextVal(it == row.texts.end() ? std::string() : it->second);
-        } else if (k == Kind::Block) {
-            auto it = row.blocks.find(c);
-            const Block blk = it == row.blocks.end() ? Block{} : it->second;
-            b.BlockVal(blk.type, blk.size, blk.a, blk.b, blk.data);
-        } else {
-            b.EightVal(row.birthday);
-        }
-    }
+    for (uint32_t c = 0; c < columns; ++c) b.Append(EncodeValue(row, c, kind(c)));
     return b;
 }
 
@@ -107,6 +111,13 @@ void PutSchema(Bytes& b, uint32_t res, uint32_t f, uint32_t p0, uint32_t p1, uin
 }
 
 }  // namespace
+
+std::vector<uint8_t> EncodeClassicValue(const Row& row, uint32_t column) {
+    return EncodeValue(row, column, ClassicKind(column)).data;
+}
+std::vector<uint8_t> EncodeExValue(const Row& row, uint32_t column) {
+    return EncodeValue(row, column, ExKind(column)).data;
+}
 
 Bytes EncodeClassicRow(const Row& row, uint32_t columns) { return EncodeRow(row, columns, ClassicKind); }
 Bytes EncodeExRow(const Row& row, uint32_t columns) { return EncodeRow(row, columns, ExKind); }
@@ -244,6 +255,170 @@ ExLayout ExSample(const std::string& dbName) {
     s.categories = {{1, 1, "Business", ""}, {2, 3, "Personal", ""}};
     for (int i = 0; i < 3; ++i) s.rows.push_back(EncodeExRow(ExSampleRow(i)));
     return s;
+}
+
+// ------------------------------------------------------------------ decoder
+
+namespace {
+
+class Reader {
+public:
+    explicit Reader(const std::vector<uint8_t>& d) : m_d(d) {}
+    bool ok = true;
+    size_t pos = 0;
+    uint8_t U8() {
+        if (pos >= m_d.size()) {
+            ok = false;
+            return 0;
+        }
+        return m_d[pos++];
+    }
+    uint16_t U16() {
+        const uint8_t lo = U8();
+        return static_cast<uint16_t>(lo | (U8() << 8));
+    }
+    uint32_t U32() {
+        const uint16_t lo = U16();
+        return lo | (static_cast<uint32_t>(U16()) << 16);
+    }
+    std::string Raw(size_t n) {
+        if (n > m_d.size() - std::min(pos, m_d.size())) {
+            ok = false;
+            return {};
+        }
+        std::string s(reinterpret_cast<const char*>(m_d.data() + pos), n);
+        pos += n;
+        return s;
+    }
+    std::string Str() {
+        uint32_t n = U8();
+        if (n == 0xFF) n = U16();
+        return Raw(n);
+    }
+    std::vector<uint8_t> Rest() {
+        return std::vector<uint8_t>(m_d.begin() + static_cast<long>(std::min(pos, m_d.size())),
+                                    m_d.end());
+    }
+
+private:
+    const std::vector<uint8_t>& m_d;
+};
+
+std::vector<Category> ReadCategories(Reader& r, uint32_t& nextFeedId) {
+    nextFeedId = r.U32();
+    const uint32_t n = r.U32();
+    std::vector<Category> cats;
+    for (uint32_t i = 0; i < n && r.ok; ++i) {
+        Category c{};
+        c.index = r.U32();
+        c.id = r.U32();
+        c.changed = r.U32();
+        c.name = r.Str();
+        c.fileName = r.Str();
+        cats.push_back(c);
+    }
+    return cats;
+}
+
+void ReadSchema(Reader& r, uint32_t (&v)[5], std::vector<uint16_t>& types) {
+    for (uint32_t& x : v) x = r.U32();
+    const uint16_t n = r.U16();
+    types.clear();
+    for (uint16_t i = 0; i < n && r.ok; ++i) types.push_back(r.U16());
+}
+
+bool ReadRows(Reader& r, uint32_t total, uint32_t perRow, Kind (*kind)(uint32_t),
+              std::vector<Row>& rows) {
+    if (perRow == 0) return total == 0;
+    for (uint32_t i = 0; i < total / perRow && r.ok; ++i) {
+        Row row;
+        for (uint32_t c = 0; c < perRow && r.ok; ++c) {
+            const uint32_t code = r.U32();
+            const Kind k = kind(c);
+            if (k == Kind::Int || k == Kind::Flag) {
+                row.ints[c] = r.U32();
+                if (code != (k == Kind::Flag ? 6u : 1u)) row.intCodes[c] = code;
+            } else if (k == Kind::Text) {
+                if (code != 5) return false;
+                r.U32();  // the extra word
+                row.texts[c] = r.Str();
+            } else if (k == Kind::Block) {
+                Block b;
+                b.type = code;
+                b.size = r.U32();
+                if (b.size >= 4) {
+                    const std::string d = r.Raw(b.size);
+                    b.data.assign(d.begin(), d.end());
+                } else if (b.size > 0) {
+                    b.a = r.U32();
+                    b.b = r.U32();
+                    const std::string d = r.Raw(r.U32());
+                    b.data.assign(d.begin(), d.end());
+                }
+                row.blocks[c] = b;
+            } else {
+                const std::string d = r.Raw(8);
+                if (r.ok) memcpy(row.birthday, d.data(), 8);
+            }
+        }
+        rows.push_back(row);
+    }
+    return r.ok;
+}
+
+// Categories, schema, rows and the bytes after them, alike in both formats.
+template <typename Layout>
+bool ReadTail(Reader& r, Layout& out, Kind (*kind)(uint32_t), std::vector<Row>& rows,
+              std::vector<uint8_t>& trailer) {
+    out.categories = ReadCategories(r, out.nextFeedId);
+    uint32_t v[5];
+    ReadSchema(r, v, out.types);
+    out.resourceId = v[0];
+    out.fieldsPerRow = v[1];
+    out.recordIdPos = v[2];
+    out.statusPos = v[3];
+    out.placementPos = v[4];
+    const uint32_t total = r.U32();
+    out.totalFields = total;
+    rows.clear();
+    if (!r.ok || !ReadRows(r, total, out.fieldsPerRow, kind, rows)) return false;
+    trailer = r.Rest();
+    return true;
+}
+
+}  // namespace
+
+bool DecodeClassic(const std::vector<uint8_t>& file, ClassicLayout& out, std::vector<Row>& rows,
+                   std::vector<uint8_t>& trailer) {
+    Reader r(file);
+    if (r.U32() != 0x41420100) return false;
+    out.dbName = r.Str();
+    out.labels = r.Str();
+    return ReadTail(r, out, ClassicKind, rows, trailer);
+}
+
+bool DecodeEx(const std::vector<uint8_t>& file, ExLayout& out, std::vector<Row>& rows,
+              std::vector<uint8_t>& trailer, std::vector<uint32_t>& labelWords) {
+    Reader r(file);
+    const std::string prefix = r.Raw(5);
+    if (!r.ok) return false;
+    memcpy(out.magicPrefix, prefix.data(), 5);
+    out.magicText = r.Raw(19);
+    out.version = r.U32();
+    const std::string r1 = r.Raw(24);
+    out.reserved1.assign(r1.begin(), r1.end());
+    out.setReserved1Count = false;
+    out.dbName = r.Str();
+    const std::string r2 = r.Raw(11);
+    out.reserved2.assign(r2.begin(), r2.end());
+    labelWords.clear();
+    for (std::string& l : out.labels) {
+        l = r.Str();
+        labelWords.push_back(r.U32());
+    }
+    const std::string r3 = r.Raw(42);
+    out.reserved3.assign(r3.begin(), r3.end());
+    return ReadTail(r, out, ExKind, rows, trailer);
 }
 
 }  // namespace palm_fixture

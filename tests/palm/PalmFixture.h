@@ -62,6 +62,10 @@ Kind ExKind(uint32_t column);
 Bytes EncodeClassicRow(const Row& row, uint32_t columns = 30);
 Bytes EncodeExRow(const Row& row, uint32_t columns = 73);
 
+// One value of a row as the encoder writes it, to compare rows column by column.
+std::vector<uint8_t> EncodeClassicValue(const Row& row, uint32_t column);
+std::vector<uint8_t> EncodeExValue(const Row& row, uint32_t column);
+
 std::vector<uint16_t> ClassicDefaultTypes();
 std::vector<uint16_t> ExDefaultTypes();
 
@@ -99,6 +103,15 @@ struct ExLayout {
     std::vector<Bytes> rows;
 };
 std::vector<uint8_t> BuildEx(const ExLayout& layout);
+
+// The decoder of the same layout: the header into a layout (rows left
+// empty), the rows as values (a text's extra word is not kept; integer type
+// codes other than the usual go to intCodes) and the bytes after the last
+// announced row. False for bytes that are not such a file.
+bool DecodeClassic(const std::vector<uint8_t>& file, ClassicLayout& out, std::vector<Row>& rows,
+                   std::vector<uint8_t>& trailer);
+bool DecodeEx(const std::vector<uint8_t>& file, ExLayout& out, std::vector<Row>& rows,
+              std::vector<uint8_t>& trailer, std::vector<uint32_t>& labelWords);
 
 // Small files of known content: three contacts in two categories.
 ClassicLayout ClassicSample(const std::string& dbName);

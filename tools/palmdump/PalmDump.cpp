@@ -67,7 +67,8 @@ struct Cell {
     bool number = false;
 };
 
-Cell CellOf(const PmColumnRef& col) {
+// The whole stored text of a text column (record: where the row's fields sit).
+Cell CellOf(const PmColumnRef& col, const PmWholeTexts& whole, const void* record) {
     Cell c;
     char buf[64];
     switch (col.kind) {
@@ -78,7 +79,7 @@ Cell CellOf(const PmColumnRef& col) {
             c.number = true;
             break;
         case PmColKind::Text:
-            c.text = ToUtf8(static_cast<const char*>(col.field));
+            c.text = ToUtf8(PmWholeOf(whole, record, static_cast<const char*>(col.field), col.width).text);
             break;
         case PmColKind::Block: {
             const auto& b = *static_cast<const PmBlockValue*>(col.field);
@@ -113,6 +114,8 @@ struct Listing {
     std::vector<uint16_t> types;
     std::vector<std::string> columns;
     std::vector<std::vector<Cell>> rows;
+    uint64_t bytesAfter = 0;  // after the last announced row
+    bool furtherRow = false;  // those bytes hold one more complete row
 };
 
 template <typename Util>
@@ -124,6 +127,8 @@ void FillSchema(const Util& u, Listing& l, uint32_t known) {
     l.schema[4] = u.GetPlacementPosition();
     l.schema[5] = u.GetFieldCount();
     for (uint32_t i = 0; i < u.GetFieldCount() && i < known; ++i) l.types.push_back(u.GetFieldType(i));
+    l.bytesAfter = u.GetBytesAfterRows();
+    l.furtherRow = u.HasFurtherRow();
 }
 
 template <typename Record, typename ColumnFn, typename NameFn>
@@ -133,7 +138,7 @@ void FillRows(Record* first, Record* (*next)(void*), void* mgr, uint32_t columns
     l.columns.push_back("Category");
     for (Record* r = first; r; r = next(mgr)) {
         std::vector<Cell> row;
-        for (uint32_t c = 0; c < columns; ++c) row.push_back(CellOf(column(*r, c, false)));
+        for (uint32_t c = 0; c < columns; ++c) row.push_back(CellOf(column(*r, c, false), r->whole, r));
         row.push_back(Cell{ToUtf8(r->szCategory), false});
         l.rows.push_back(std::move(row));
     }
@@ -159,6 +164,8 @@ void PrintText(const Listing& l, std::ostream& out) {
         for (size_t i = 0; i < row.size(); ++i) out << (i ? "," : "") << Csv(row[i].text);
         out << "\n";
     }
+    out << "Bytes after the last row: " << l.bytesAfter
+        << (l.furtherRow ? " (they hold at least one further complete row)" : "") << "\n";
 }
 
 void PrintJson(const Listing& l, std::ostream& out) {
@@ -186,7 +193,8 @@ void PrintJson(const Listing& l, std::ostream& out) {
         }
         out << "}";
     }
-    out << "]\n}\n";
+    out << "],\n  \"bytesAfterLastRow\": " << l.bytesAfter
+        << ",\n  \"furtherCompleteRow\": " << (l.furtherRow ? "true" : "false") << "\n}\n";
 }
 
 }  // namespace
@@ -247,7 +255,7 @@ bool PalmDump(const char* path, bool json, std::ostream& out, std::string& reaso
             }
             l.format = "Palm Desktop classic address book file";
             l.storedName = ToUtf8(util.GetStoredFileName());
-            std::string labels = util.GetCustomLabels();
+            const std::string labels = util.GetWholeCustomLabels();
             size_t start = 0;
             for (size_t nl; (nl = labels.find('\n', start)) != std::string::npos; start = nl + 1)
                 l.labels.push_back(ToUtf8(labels.substr(start, nl - start).c_str()));
