@@ -358,6 +358,26 @@ int CompareTextBounded(const char* a, size_t na, const char* b, size_t nb) {
 
 using namespace comm_detail;
 
+bool CommSameValues(const CommAddr& a, const CommAddr& b) {
+    for (int32_t id = 1; id <= static_cast<int32_t>(COMM_FIELD_COUNT); ++id) {
+        if (id == FID_STATUS) continue;
+        size_t size = 0;
+        if (const char* ta = GetTextSlot(a, id, &size)) {
+            const char* tb = GetTextSlot(b, id, nullptr);
+            const size_t n = SlotTextLen(ta, size);
+            if (n != SlotTextLen(tb, size) || memcmp(ta, tb, n) != 0) return false;
+        } else if (const int32_t* ia = GetIntSlot(a, id)) {
+            if (*ia != *GetIntSlot(b, id)) return false;
+        } else if (const double* da = GetDateSlot(a, id)) {
+            if (memcmp(da, GetDateSlot(b, id), sizeof(double)) != 0) return false;
+        }
+    }
+    // The tenth custom value has no catalogue id.
+    const size_t n = sizeof a.m_szCustom[9];
+    return SlotTextLen(a.m_szCustom[9], n) == SlotTextLen(b.m_szCustom[9], n) &&
+           memcmp(a.m_szCustom[9], b.m_szCustom[9], SlotTextLen(a.m_szCustom[9], n)) == 0;
+}
+
 // ---------------------------------------------------------------- native block
 
 CommNativeBlock::CommNativeBlock(const CommNativeBlock& other) {

@@ -306,6 +306,11 @@ const double* GetDateSlot(const CommAddr& rec, int32_t id);
 // Stores text into a text field, cut to its slot; false for other ids.
 bool SetFieldText(CommAddr& rec, int32_t id, const char* text);
 
+// True when every value slot of a and b but the Status holds the same
+// (texts byte for byte up to their terminator); flags, cut marks and native
+// blocks are not looked at.
+bool CommSameValues(const CommAddr& a, const CommAddr& b);
+
 // Copies the catalogue row of the id to out. False (out untouched) when out
 // is null or no row has the id.
 bool GetFieldInfo(int32_t id, CommFieldInfo* out);
