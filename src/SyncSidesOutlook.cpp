@@ -93,7 +93,16 @@ public:
 
     bool Save() override { return true; }  // Outlook is written item by item
     CommAddrMgr& GetStore() override { return *m_Util.GetStore(); }
-    bool Reload() override { return m_Util.Load(); }
+    bool Reload() override {
+        // After a failed load the session is made anew: Outlook may have
+        // been started or mended meanwhile.
+        if (m_bLoaded && m_Util.GetSideState() == SIDE_UNAVAILABLE) {
+            m_Util.Stop();
+            m_Util.Start();
+        }
+        m_bLoaded = true;
+        return m_Util.Load();
+    }
     void SetCustomMap(const int32_t map[10]) override { m_Util.SetCustomMap(map); }
     OlAddrUtil* GetUtil() override { return &m_Util; }
     CommSideState GetSideState() const override {
@@ -117,6 +126,7 @@ public:
 
 private:
     OlSideUtil m_Util;
+    bool m_bLoaded = false;
 };
 
 }  // namespace
