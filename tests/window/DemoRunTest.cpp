@@ -1,0 +1,68 @@
+// The demo's contacts (200 + 200) through the real window: after a run,
+// every row keeps its colour when the program starts again, so no row
+// painted "same" turns out different after a restart.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "src/resource.h"
+#include "standins/palmdesktop/PdSetup.h"
+#include "window/WindowEnv.h"
+
+using namespace win_test;
+
+namespace {
+
+// Each row as text and status, sorted: what the user sees of a list.
+std::vector<std::string> Shown(HWND list) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < Rows(list); ++i) {
+        std::string row;
+        for (int c = 0; c < 8; ++c) row += CellText(list, i, c) + "|";
+        rows.push_back(row + std::to_string(RecordAt(list, i)->m_nStatus));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+TEST(DemoRun, RowsKeepTheirColourAcrossARestart) {
+    struct Case {
+        const char* name;
+        int mode;
+        const char* confAction;
+    };
+    const Case cases[] = {
+        {"Palm Desktop to Outlook", IDC_RBTNADDRP2O, "3"},
+        {"Outlook to Palm Desktop", IDC_RBTNADDRO2P, "3"},
+        {"Synchronize All, Palm Desktop wins", IDC_RBTNADDRSYNC, "1"},
+        {"Synchronize All, Outlook wins", IDC_RBTNADDRSYNC, "2"},
+    };
+    const std::vector<CommAddr> palm = pdsetup::MakeContacts(1, 200);
+    const std::vector<CommAddr> outlook = pdsetup::MakeOutlookContacts(palm, 1, 200);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        World world;
+        world.AddPalmUserRecords(1, "Demo", palm);
+        world.SetOutlookRecords(outlook);
+        world.SetSetting("ConfAction", c.confAction);
+        TfmMain& main = world.Start();
+        Click(main, c.mode);  // ticks the differing rows of the list it copies from
+        Click(main, IDC_BTNADDRSTART);
+        ASSERT_EQ(world.messages.size(), 1u);
+        EXPECT_EQ(world.messages[0].text.find("Contact information synchronized successfully."), 0u)
+            << world.messages[0].text;
+        const std::vector<std::string> palmAfter = Shown(main.GetPalmList());
+        const std::vector<std::string> outlookAfter = Shown(main.GetOutlookList());
+        world.Stop();
+        TfmMain& again = world.Start();
+        EXPECT_EQ(Shown(again.GetPalmList()), palmAfter);
+        EXPECT_EQ(Shown(again.GetOutlookList()), outlookAfter);
+        world.Stop();
+    }
+}
+
+}  // namespace
