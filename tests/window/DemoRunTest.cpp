@@ -31,6 +31,17 @@ std::vector<std::string> Shown(HWND list) {
     return rows;
 }
 
+// Closes the window and starts it again: both lists as the window showed them.
+void ExpectRestartShowsTheSame(World& world, TfmMain& main) {
+    const std::vector<std::string> palmAfter = Shown(main.GetPalmList());
+    const std::vector<std::string> outlookAfter = Shown(main.GetOutlookList());
+    world.Stop();
+    TfmMain& again = world.Start();
+    EXPECT_EQ(Shown(again.GetPalmList()), palmAfter);
+    EXPECT_EQ(Shown(again.GetOutlookList()), outlookAfter);
+    world.Stop();
+}
+
 TEST(DemoRun, RowsKeepTheirColourAcrossARestart) {
     struct Case {
         const char* name;
@@ -57,13 +68,7 @@ TEST(DemoRun, RowsKeepTheirColourAcrossARestart) {
         ASSERT_EQ(world.messages.size(), 1u);
         EXPECT_EQ(world.messages[0].text.find("Contact information synchronized successfully."), 0u)
             << world.messages[0].text;
-        const std::vector<std::string> palmAfter = Shown(main.GetPalmList());
-        const std::vector<std::string> outlookAfter = Shown(main.GetOutlookList());
-        world.Stop();
-        TfmMain& again = world.Start();
-        EXPECT_EQ(Shown(again.GetPalmList()), palmAfter);
-        EXPECT_EQ(Shown(again.GetOutlookList()), outlookAfter);
-        world.Stop();
+        ExpectRestartShowsTheSame(world, main);
     }
 }
 
@@ -108,13 +113,7 @@ TEST(DemoRun, SecondRunWritesNothingOverRandomContacts) {
                 EXPECT_EQ(world.messages[0].text.find("Contact information synchronized successfully. 0 records"), 0u)
                     << world.messages[0].text;
         }
-        const std::vector<std::string> palmAfter = Shown(main.GetPalmList());
-        const std::vector<std::string> outlookAfter = Shown(main.GetOutlookList());
-        world.Stop();
-        TfmMain& again = world.Start();
-        EXPECT_EQ(Shown(again.GetPalmList()), palmAfter);
-        EXPECT_EQ(Shown(again.GetOutlookList()), outlookAfter);
-        world.Stop();
+        ExpectRestartShowsTheSame(world, main);
         if (::testing::Test::HasFailure()) return;
     }
 }
