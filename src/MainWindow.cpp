@@ -15,6 +15,7 @@
 #include "common/misc/CxText.h"
 #include "common/misc/WinUtil.h"
 #include "src/AppLinks.h"
+#include "src/ListRows.h"
 #include "src/AppStartup.h"
 #include "src/ConfAlertDialog.h"
 #include "src/DpiScale.h"
@@ -27,19 +28,6 @@
 constexpr int kProgramIconId = 2001;
 
 namespace {
-
-struct ListColumn {
-    const char* caption;
-    int width;
-    int32_t field;
-};
-
-const ListColumn kColumns[8] = {
-    {"First Name", 80, FID_FIRST_NAME},       {"Last Name", 80, FID_LAST_NAME},
-    {"Email", 100, FID_EMAIL},                {"Business Phone", 100, FID_WORK_PHONE},
-    {"Home Phone", 80, FID_HOME_PHONE},       {"Mobile Phone", 80, FID_MOBILE_PHONE},
-    {"Company", 80, FID_COMPANY},             {"Title", 80, FID_TITLE},
-};
 
 constexpr int kTopBand = 56;
 // The splitter between the two lists, and the width either list keeps.
@@ -58,23 +46,11 @@ constexpr int kFirstWindowWidth = 1000;
 // The bands and the list area of a contacts page this wide.
 int BandWidth(int pageWidth) { return pageWidth - 30; }
 
-CommAddr* RowRecord(HWND list, int row) {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
-    return reinterpret_cast<CommAddr*>(item.lParam);
-}
-
 // A move copies a control's old pixels, and a display may show a neighbour's
 // moved pixels (a blank block, a ghost scroll bar) in its place: after a
 // layout every control is painted anew.
 void RepaintAll(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-}
-
-int RowCount(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
 }  // namespace
@@ -180,6 +156,7 @@ void TfmMain::FirstLoad() {
         FillPalmList(true);
         FillOutlookList(true);
         MarkLists();
+        SetSyncAllMode(ReadMode() == SYNC_BOTH_WAYS);
         CX_LOG(2, "Contacts listed: %d Palm Desktop, %d Outlook.", RowCount(GetPalmList()),
                RowCount(GetOutlookList()));
     } catch (const std::exception& e) {
@@ -214,6 +191,12 @@ void TfmMain::Close() {
 
 bool TfmMain::PreTranslate(MSG* msg) {
     if (!m_hWnd) return false;
+    // F5 reloads wherever the focus is in the window (not in a dialog it owns).
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_F5 && IsWindowEnabled(m_hWnd) &&
+        (msg->hwnd == m_hWnd || IsChild(m_hWnd, msg->hwnd))) {
+        ReloadBoth();
+        return true;
+    }
     HWND pages[3] = {m_hListPage, m_hHistoryPage, m_hWnd};
     for (HWND page : pages)
         if (page && IsChild(page, msg->hwnd) && IsDialogMessageA(page, msg)) return true;
@@ -225,126 +208,6 @@ int TfmMain::ReadMode() const {
     if (IsDlgButtonChecked(m_hListPage, IDC_RBTNADDRO2P) == BST_CHECKED) return SYNC_OUTLOOK_TO_PALM;
     if (IsDlgButtonChecked(m_hListPage, IDC_RBTNADDRSYNC) == BST_CHECKED) return SYNC_BOTH_WAYS;
     return 0;
-}
-
-void TfmMain::SetupList(HWND list) {
-    const DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES;
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
-    for (int c = 0; c < 8; ++c) {
-        LVCOLUMNA col = {};
-        col.mask = LVCF_TEXT | LVCF_WIDTH;
-        col.pszText = const_cast<char*>(kColumns[c].caption);
-        col.cx = kColumns[c].width;
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&col));
-    }
-}
-
-void TfmMain::FillUserBox() {
-    HWND box = GetDlgItem(m_hListPage, IDC_CBADDRUSER);
-    SendMessageA(box, CB_RESETCONTENT, 0, 0);
-    PalmUserList& users = GetPalmUserList();
-    std::vector<PalmUserInfo*> all;
-    for (PalmUserInfo* u = users.GetFirst(); u; u = users.GetNext()) all.push_back(u);
-    if (m_Settings.nPDUserID == 0 && !all.empty())
-        m_Settings.nPDUserID = static_cast<int32_t>(all[0]->nUserID);
-    int selected = -1;
-    for (PalmUserInfo* u : all) {
-        int at = static_cast<int>(SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u->szUserName)));
-        if (at < 0) continue;
-        SendMessageA(box, CB_SETITEMDATA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(u));
-        if (selected < 0 && static_cast<int32_t>(u->nUserID) == m_Settings.nPDUserID) selected = at;
-    }
-    if (selected < 0 && !all.empty()) selected = 0;
-    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-}
-
-void TfmMain::FillList(HWND list, CommAddrMgr* store) {
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    if (store) {
-        CommFieldInfo infos[8];
-        for (int c = 0; c < 8; ++c) GetFieldInfo(kColumns[c].field, &infos[c]);
-        SendMessageA(list, LVM_SETITEMCOUNT, store->GetCount(), LVSICF_NOINVALIDATEALL);
-        int row = 0;
-        std::vector<char> text(1024);
-        for (CommAddr* rec = store->GetFirst(); rec; rec = store->GetNext()) {
-            if (m_Settings.bAddrEmailOnly && rec->m_szEmail[0] == 0) continue;
-            text[0] = 0;
-            GetFieldText(rec, &infos[0], text.data(), text.size());
-            LVITEMA item = {};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = row;
-            item.pszText = text.data();
-            item.lParam = reinterpret_cast<LPARAM>(rec);
-            int at = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-            if (at < 0) continue;
-            for (int c = 1; c < 8; ++c) {
-                text[0] = 0;
-                GetFieldText(rec, &infos[c], text.data(), text.size());
-                LVITEMA sub = {};
-                sub.iSubItem = c;
-                sub.pszText = text.data();
-                SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&sub));
-            }
-            ++row;
-        }
-        if (row > 0) {
-            ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        }
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-}
-
-void TfmMain::FillPalmList(bool reload) {
-    // Rows point into the store: none may outlive a reload that fails half way.
-    if (reload) SendMessageA(GetPalmList(), LVM_DELETEALLITEMS, 0, 0);
-    if (reload && m_pPalm) {
-        m_pPalm->SetSwapName(m_Settings.bAddrSwapName);
-        if (m_Settings.bUseAddrFile)
-            m_pPalm->LoadFile(m_Settings.szAddrFileName);
-        else
-            m_pPalm->LoadByUser(static_cast<uint32_t>(m_Settings.nPDUserID));
-    }
-    FillList(GetPalmList(), m_pPalm ? &m_pPalm->GetStore() : nullptr);
-}
-
-void TfmMain::FillOutlookList(bool reload) {
-    if (reload) SendMessageA(GetOutlookList(), LVM_DELETEALLITEMS, 0, 0);
-    if (reload && m_pOutlook) m_pOutlook->Reload();
-    FillList(GetOutlookList(), m_pOutlook ? &m_pOutlook->GetStore() : nullptr);
-}
-
-void TfmMain::MarkLists() {
-    if (m_pPalm && m_pOutlook) {
-        m_pPalm->GetStore().MarkStatus(&m_pOutlook->GetStore());
-        m_pOutlook->GetStore().MarkStatus(&m_pPalm->GetStore());
-    }
-    InvalidateRect(GetPalmList(), nullptr, TRUE);
-    InvalidateRect(GetOutlookList(), nullptr, TRUE);
-    ShowListCounts(GetDlgItem(m_hWnd, IDC_SBMAIN), GetPalmList(), GetOutlookList());
-}
-
-void TfmMain::SetAllChecks(HWND list, bool checked) {
-    int n = RowCount(list);
-    for (int i = 0; i < n; ++i) ListView_SetCheckState(list, i, checked);
-}
-
-void TfmMain::SelectDiff(HWND list) {
-    int n = RowCount(list);
-    for (int i = 0; i < n; ++i) {
-        const CommAddr* rec = RowRecord(list, i);
-        bool tick = rec && (rec->m_nStatus == STATUS_NEW || rec->m_nStatus == STATUS_DIFF);
-        ListView_SetCheckState(list, i, tick);
-    }
-}
-
-COLORREF TfmMain::RowColor(const CommAddr* rec) const {
-    if (!m_Settings.bShowColor) return 0;
-    int32_t status = rec ? rec->m_nStatus : STATUS_SAME;
-    if (status == STATUS_DIFF) return static_cast<COLORREF>(m_Settings.nDiffColor);
-    if (status == STATUS_NEW) return static_cast<COLORREF>(m_Settings.nNewColor);
-    return static_cast<COLORREF>(m_Settings.nSameColor);
 }
 
 void TfmMain::ShowPage(int page) {
@@ -436,6 +299,7 @@ void TfmMain::LayoutListPage(int pixelWidth, int pixelHeight) {
     place(IDC_BTNADDROLALL, label + 75, bottom + 8, 85, 26);
     place(IDC_BTNADDROLDIFF, label + 165, bottom + 8, 85, 26);
     place(IDC_BTNADDROLCLEAR, label + 255, bottom + 8, 85, 26);
+    place(IDC_LBLSYNCALL, 20, bottom + 40, std::min(band - 10, 420), 18);
     RepaintAll(m_hListPage);
 }
 
@@ -586,7 +450,7 @@ void TfmMain::OnContextMenu(HWND list, int x, int y) {
         x = rc.left + 10;
         y = rc.top + 10;
     }
-    HMENU popup = GetSubMenu(m_hListMenu, 0);
+    HMENU popup = PrepareListMenu();
     int cmd = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, m_hWnd, nullptr);
     switch (cmd) {
     case IDM_LISTALL: SetAllChecks(list, true); break;
@@ -621,6 +485,12 @@ bool TfmMain::ShellOpenTarget(const char* target) {
 
 void TfmMain::OnCommand(int id, int code, HWND) {
     HWND pd = GetPalmList(), ol = GetOutlookList();
+    // Synchronize All takes every row: its ticks are not the user's to change.
+    const bool tickCommand = id == IDC_BTNADDRPDALL || id == IDC_BTNADDRPDCLEAR || id == IDC_BTNADDRPDDIFF ||
+                             id == IDC_BTNADDROLALL || id == IDC_BTNADDROLCLEAR || id == IDC_BTNADDROLDIFF;
+    if (tickCommand && m_bSyncAll) return;
+    if ((id == IDC_RBTNADDRP2O || id == IDC_RBTNADDRO2P || id == IDC_RBTNADDRSYNC) && code == BN_CLICKED)
+        SetSyncAllMode(id == IDC_RBTNADDRSYNC);
     switch (id) {
     case IDC_BTNADDRPDALL: SetAllChecks(pd, true); break;
     case IDC_BTNADDRPDCLEAR: SetAllChecks(pd, false); break;
@@ -634,15 +504,11 @@ void TfmMain::OnCommand(int id, int code, HWND) {
     case IDC_RBTNADDRO2P:
         if (code == BN_CLICKED) SelectDiff(ol);
         break;
-    case IDC_RBTNADDRSYNC:
-        if (code == BN_CLICKED) {
-            SelectDiff(pd);
-            SelectDiff(ol);
-        }
-        break;
+    case IDC_RBTNADDRSYNC: break;  // every row takes part: nothing to tick
     case IDC_BTNADDRSTART:
     case IDM_FILESYNC: RunSync(); break;
     case IDM_FILEEXPORT: ExportContacts(); break;
+    case IDM_FILERELOAD: ReloadBoth(); break;
     case IDC_BTNADDROPTION:
     case IDM_TOOLOPTION: miToolOptionClick(); break;
     case IDC_CBADDRUSER:
@@ -678,6 +544,8 @@ LRESULT TfmMain::OnNotify(NMHDR* hdr) {
         }
         return CDRF_DODEFAULT;
     }
+    if (hdr->code == LVN_ITEMCHANGING)
+        return TickChangeAllowed(reinterpret_cast<NMLISTVIEW*>(hdr)) ? FALSE : TRUE;
     if (hdr->code == NM_DBLCLK) ListDblClick(hdr->hwndFrom);
     return 0;
 }

@@ -4,9 +4,12 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/misc/CxGuard.h"
 #include "src/AppDialogs.h"
@@ -68,6 +71,14 @@ public:
     void SelectDiff(HWND list);
     void ShowPage(int page);
     void RunSync();
+    // File > Reload (F5): both sides loaded afresh, listed and marked.
+    void ReloadBoth();
+    // Synchronize All takes every row: the ticks are kept aside and the
+    // tick controls disabled while it is chosen.
+    void SetSyncAllMode(bool on);
+    bool InSyncAllMode() const { return m_bSyncAll; }
+    // The list context menu with its items enabled as the mode allows.
+    HMENU PrepareListMenu();
     // The text colour of a row of the record.
     COLORREF RowColor(const CommAddr* rec) const;
 
@@ -93,6 +104,7 @@ public:
     bool AskConflict(const CommAddr& palmRec, const CommAddr& outlookRec, int32_t& action,
                      bool& applyThisRun, bool& applyAlways) override;
     void RefreshAfterChange() override;
+    void ReloadPalmAfterRun() override;
 
     // The end of the Windows session and closing: refused while a run lasts.
     bool OnQueryEndSession();
@@ -128,7 +140,12 @@ private:
     int Px(int layout) const;
     int Lx(int pixels) const;
     void SetupList(HWND list);
-    void FillList(HWND list, CommAddrMgr* store);
+    void FillList(HWND list, CommAddrMgr* store, CommSideState state);
+    // Tells the user at once what kept a side's load from being whole.
+    void ReportLoadProblem(const std::string& problem, CommSideState state);
+    void SetTicksQuietly(HWND list, const std::vector<bool>* ticks);
+    // False for a tick change the current mode does not allow.
+    bool TickChangeAllowed(const NMLISTVIEW* change) const;
     int ReadMode() const;
 
     CxIniUtil& m_Ini;
@@ -153,6 +170,9 @@ private:
     int m_nSplitGrab = 0;    // pointer offset within the splitter at the press
     bool m_bDestroyed = false;
     bool m_bSessionHeld = false;
+    bool m_bSyncAll = false;
+    bool m_bTicking = false;              // the window itself sets ticks
+    std::vector<bool> m_SavedTicks[2];    // Palm Desktop, Outlook: before Synchronize All
     std::unique_ptr<PalmSide> m_pPalm;
     std::unique_ptr<OutlookSide> m_pOutlook;
     // The problem report for errors caught at the callbacks, while the window lives.

@@ -1,8 +1,10 @@
 #include "src/SyncEngine.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
-#include <string>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "common/misc/CxDateTime.h"
 #include "common/misc/CxDebugUtil.h"
@@ -10,20 +12,6 @@
 #include "src/SyncHistory.h"
 
 namespace {
-
-struct ModeText {
-    const char* logLine;
-    const char* description;
-};
-
-const ModeText kModes[] = {
-    {"Sync Mode: Palm Desktop to Outlook",
-     "Transfer contact information from Palm Desktop to Outlook."},
-    {"Sync Mode: Outlook to Palm Desktop.",
-     "Transfer contact information from Outlook to Palm Desktop."},
-    {"Sync Mode: Two-way Synchronization",
-     "Perform two way synchronization between Palm Desktop to Outlook."},
-};
 
 int Percent(double value) {
     if (value < 0) return 0;
@@ -35,32 +23,88 @@ double NowOle() {
     return now.GetOleDate();
 }
 
+using RecordSet = std::unordered_set<const CommAddr*>;
+
+// Records of the given set whose key another record of the set shares
+// with other compared values: which of them a target would end up with
+// depends on the order, so none of them is written.
+RecordSet Ambiguous(CommAddrMgr& store, const RecordSet& taking) {
+    RecordSet out;
+    CommMatchIndex index(store);
+    uint32_t n = 0;
+    const int32_t* compared = store.GetCompareFields(&n);
+    std::vector<uint32_t> same;
+    for (const CommAddr* rec : taking) {
+        if (store.KeyEmpty(*rec)) continue;  // such records match only their equals
+        index.FindKeyMatches(rec, same);
+        for (uint32_t pos : same) {
+            const CommAddr* other = store.GetAt(pos);
+            if (other != rec && taking.count(other) && !store.FieldsEqual(other, rec, compared, n)) {
+                out.insert(rec);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+std::unordered_map<const CommAddr*, uint32_t> Positions(CommAddrMgr& store) {
+    std::unordered_map<const CommAddr*, uint32_t> at;
+    at.reserve(store.GetCount());
+    for (uint32_t i = 0; i < store.GetCount(); ++i) at.emplace(store.GetAt(i), i);
+    return at;
+}
+
+bool Unreadable(const CommAddr* rec) { return rec && (rec->m_nFlags & ADDR_FLAG_UNREADABLE) != 0; }
+
 }  // namespace
 
 SyncEngine::SyncEngine(ISyncSide& palm, ISyncSide& outlook, SyncHistoryMgr& history,
                        ISyncCallback& ui)
     : m_Palm(palm), m_Outlook(outlook), m_History(history), m_Ui(ui) {}
 
-const char* SyncEngine::Description(int32_t mode) {
-    return (mode >= 1 && mode <= 3) ? kModes[mode - 1].description : "";
-}
-
-void SyncEngine::Count(bool ok, SyncResult& r) {
+void SyncEngine::Count(bool ok, bool toPalm, SyncResult& r) {
     if (ok) {
         r.changed = true;
         ++r.updated;
+        if (toPalm) ++r.palmWrites;
     } else {
         ++r.failedWrites;
     }
+}
+
+SyncRefusal SyncEngine::CheckSides(int32_t mode) const {
+    if (m_Palm.GetSideState() == SIDE_UNAVAILABLE) return SyncRefusal::PalmUnavailable;
+    if (m_Outlook.GetSideState() == SIDE_UNAVAILABLE) return SyncRefusal::OutlookUnavailable;
+    const bool writesPalm = mode == 2 || mode == 3;
+    const bool writesOutlook = mode == 1 || mode == 3;
+    if (writesPalm && m_Palm.GetSideState() == SIDE_READONLY) return SyncRefusal::PalmReadOnly;
+    if (writesOutlook && m_Outlook.GetSideState() == SIDE_READONLY) return SyncRefusal::OutlookReadOnly;
+    if (m_Palm.ChangedSinceLoad()) return SyncRefusal::PalmChanged;
+    return SyncRefusal::None;
 }
 
 SyncResult SyncEngine::Run(int32_t mode, std::vector<SyncRow>& palmRows,
                            std::vector<SyncRow>& outlookRows, int32_t& confAction) {
     SyncResult r;
     CX_LOG(2, "Start synchronizing Contacts between Palm Desktop and Outlook.");
-    SyncHistoryEntry entry;
-    memset(&entry, 0, sizeof(entry));
-    entry.dtStart = NowOle();
+    m_Handled.clear();
+    r.refusal = CheckSides(mode);
+    if (r.refusal != SyncRefusal::None) {
+        const char* text = SyncRefusalText(r.refusal);
+        CX_LOG(2, "%s", text);
+        if (r.refusal == SyncRefusal::PalmChanged) {
+            // Nothing is written from lists that no longer tell what the file holds.
+            r.changedMeanwhile = true;
+            m_Ui.ReloadPalmAfterRun();
+            r.palmReloaded = true;
+            m_Ui.ShowMessage(text, "Warning", SyncIcon::Warning);
+        } else {
+            m_Ui.ShowMessage(text, "Error", SyncIcon::Error);
+        }
+        return r;
+    }
+    const double start = NowOle();
 
     m_Ui.SetBusy(true);
     m_Ui.SetProgress(0);
@@ -76,50 +120,90 @@ SyncResult SyncEngine::Run(int32_t mode, std::vector<SyncRow>& palmRows,
         m_Ui.SetBusy(false);
         return r;
     }
-    r.ran = true;
-
-    m_Ui.SetProgress(100);
-    entry.dtEnd = NowOle();
-    entry.nRecordCount = r.updated;
-    CxCopyText(entry.szDescription, Description(mode));
-    m_History.AddEntry(&entry);
-    m_History.Save(nullptr);
-
-    if (r.changed) m_Ui.RefreshAfterChange();
-
-    m_Ui.ShowProgress(false);
-    char text[256];
-    snprintf(text, sizeof(text),
-             "Contact information synchronized successfully. %d records updated.", r.updated);
-    CX_LOG(2, "%s", text);
-    if (r.failedWrites == 0 && !r.saveFailed) {
-        m_Ui.ShowMessage(text, "Information", SyncIcon::Information);
-    } else {
-        // The count above covers only what was written; say what was not.
-        std::string warn = text;
-        if (r.failedWrites > 0) {
-            char more[160];
-            snprintf(more, sizeof(more),
-                     "\r\n\r\n%d records could not be written. The debug log holds the reasons.",
-                     r.failedWrites);
-            warn += more;
-        }
-        if (r.saveFailed)
-            warn += "\r\n\r\nThe Palm Desktop data could not be saved. The debug log holds the reasons.";
-        CX_LOG(0, "%d records could not be written; Palm Desktop save failed: %d", r.failedWrites,
-               r.saveFailed ? 1 : 0);
-        m_Ui.ShowMessage(warn.c_str(), "Information", SyncIcon::Warning);
-    }
+    Finish(mode, start, r);
     m_Ui.SetBusy(false);
     return r;
 }
 
+void SyncEngine::Finish(int32_t mode, double start, SyncResult& r) {
+    r.ran = true;
+    m_Ui.SetProgress(100);
+    {
+        std::set<std::pair<const CommAddr*, const CommAddr*>> pairs(m_Handled.begin(), m_Handled.end());
+        uint32_t n = 0;
+        const int32_t* compared = m_Palm.GetStore().GetCompareFields(&n);
+        for (const auto& [source, target] : pairs)
+            if (!m_Palm.GetStore().FieldsEqual(source, target, compared, n)) ++r.stillDiffer;
+    }
+    // What Palm Desktop holds in memory and not in its file is dropped: a
+    // later save must not write what this run's message calls unsaved.
+    const bool unsaved = m_Palm.SavesAtEnd() && r.palmWrites > 0 && (r.cancelled || r.saveFailed);
+    if (r.saveFailed && m_Palm.LastSaveFoundChange()) {
+        r.changedMeanwhile = true;
+        r.saveFailed = false;  // told by the line of its own
+    }
+
+    SyncOutcome o;
+    o.mode = mode;
+    o.updated = r.updated;
+    o.failedWrites = r.failedWrites;
+    o.saveFailed = r.saveFailed;
+    o.cancelled = r.cancelled;
+    o.palmIsFile = m_Palm.SavesAtEnd();
+    o.stillDiffer = r.stillDiffer;
+    o.ambiguous = r.ambiguous;
+    o.unreadable = m_Outlook.UnreadableCount();
+    o.changedMeanwhile = r.changedMeanwhile;
+    const SyncMessage message = FinalSyncMessage(o);
+
+    // A run whose only writes went to a Palm Desktop file that changed
+    // meanwhile wrote nothing at all: it leaves no history entry.
+    const bool wroteNothing = r.changedMeanwhile && r.updated == r.palmWrites;
+    if (!wroteNothing) {
+        SyncHistoryEntry entry;
+        memset(&entry, 0, sizeof(entry));
+        entry.dtStart = start;
+        entry.dtEnd = NowOle();
+        entry.nRecordCount = r.updated;
+        CxCopyText(entry.szDescription, message.description.c_str());
+        m_History.AddEntry(&entry);
+        m_History.Save(nullptr);
+    }
+    m_Handled.clear();  // its records may go with a reload
+
+    if (unsaved || r.changedMeanwhile) {
+        m_Ui.ReloadPalmAfterRun();
+        r.palmReloaded = true;
+    } else if (r.changed) {
+        m_Ui.RefreshAfterChange();
+    }
+
+    m_Ui.ShowProgress(false);
+    LogSyncMessage(message);
+    m_Ui.ShowMessage(message.text.c_str(), message.caption, message.icon);
+}
+
+void SyncEngine::Overwrite(ISyncSide& target, const CommAddr& source, uint32_t pos,
+                           CommMatchIndex& index, SyncResult& r) {
+    const CommAddr* stored = target.GetStore().GetAt(pos);
+    if (!stored) return;
+    if (target.WouldChange(source, pos)) {
+        Count(target.UpdateContact(source, pos), &target == &m_Palm, r);
+        index.Update(pos);
+    }
+    m_Handled.emplace_back(&source, stored);
+}
+
 bool SyncEngine::RunOneWay(bool fromPalm, std::vector<SyncRow>& rows, SyncResult& r) {
-    const ModeText& text = kModes[fromPalm ? 0 : 1];
-    CX_LOG(2, "%s", text.logLine);
-    size_t ticked = 0;
-    for (const SyncRow& row : rows) ticked += row.ticked ? 1 : 0;
-    if (ticked == 0) {
+    CX_LOG(2, "%s", SyncModeLogLine(fromPalm ? 1 : 2));
+    RecordSet ticked;
+    size_t tickedRows = 0;
+    for (const SyncRow& row : rows) {
+        if (!row.ticked) continue;
+        ++tickedRows;
+        if (row.rec) ticked.insert(row.rec);
+    }
+    if (tickedRows == 0) {
         m_Ui.ShowMessage(fromPalm ? "No Palm Desktop contact record is selected. \r\n\r\nPlease "
                                     "select the records that you want to update to Outlook."
                                   : "No Outlook contact record is selected.\r\n\r\nPlease select "
@@ -127,29 +211,30 @@ bool SyncEngine::RunOneWay(bool fromPalm, std::vector<SyncRow>& rows, SyncResult
                          "Error", SyncIcon::Error);
         return false;
     }
+    ISyncSide& source = fromPalm ? m_Palm : m_Outlook;
     ISyncSide& target = fromPalm ? m_Outlook : m_Palm;
-    // A false answer is an equal record or a failed write: matching first
-    // tells which, since a failed write leaves the store as it was.
+    const RecordSet ambiguous = Ambiguous(source.GetStore(), ticked);
     CommMatchIndex targetIndex(target.GetStore());
-    const double step = 100.0 / static_cast<double>(ticked);
+    const double step = 100.0 / static_cast<double>(tickedRows);
     for (size_t i = 0; i < rows.size(); ++i) {
         SyncRow& row = rows[i];
         if (!row.ticked) continue;
-        if (row.rec) {
+        if (ambiguous.count(row.rec)) {
+            ++r.ambiguous;
+        } else if (row.rec && !Unreadable(row.rec)) {
+            CommAddr* matched = nullptr;
             uint32_t pos = 0;
-            const int match = targetIndex.Find(row.rec, nullptr, &pos);
-            if (target.PutMatched(*row.rec, match, pos)) {
-                Count(true, r);
-                if (match == MATCH_DIFF) targetIndex.Update(pos);  // merged in place
-            } else if (match == MATCH_NEW || match == MATCH_DIFF) {
-                Count(false, r);
-            }
+            const int match = targetIndex.Find(row.rec, &matched, &pos);
+            if (match == MATCH_NEW)
+                Count(target.AddContact(*row.rec), !fromPalm, r);
+            else if (match == MATCH_DIFF && !Unreadable(matched))
+                Overwrite(target, *row.rec, pos, targetIndex, r);
         }
         row.ticked = false;
         m_Ui.SetRowTicked(fromPalm, i, false);
         m_Ui.SetProgress(Percent(r.updated * step));
     }
-    if (!fromPalm && r.changed && !m_Palm.Save()) r.saveFailed = true;
+    if (!fromPalm && r.palmWrites > 0 && !m_Palm.Save()) r.saveFailed = true;
     return true;
 }
 
@@ -176,9 +261,21 @@ bool SyncEngine::Settle(const CommAddr& palmRec, const CommAddr& outlookRec, int
     return true;
 }
 
+// One pass of the two-way run: the rows of one side against the other.
+struct SyncEngine::Pass {
+    bool palmRows;  // the rows are Palm Desktop's
+    ISyncSide& own;
+    ISyncSide& other;
+    CommMatchIndex& ownIndex;
+    CommMatchIndex& otherIndex;
+    const std::unordered_map<const CommAddr*, uint32_t>& ownPos;
+    const RecordSet& ownAmbiguous;
+    const RecordSet& otherAmbiguous;
+};
+
 bool SyncEngine::RunTwoWay(std::vector<SyncRow>& palmRows, std::vector<SyncRow>& outlookRows,
                            int32_t& confAction, SyncResult& r) {
-    CX_LOG(2, "%s", kModes[2].logLine);
+    CX_LOG(2, "%s", SyncModeLogLine(3));
     const size_t total = palmRows.size() + outlookRows.size();
     if (total == 0) {
         m_Ui.ShowMessage("No contact information records found. Synchronization abort.", "Error",
@@ -189,69 +286,65 @@ bool SyncEngine::RunTwoWay(std::vector<SyncRow>& palmRows, std::vector<SyncRow>&
     m_bDecided = confAction == CONFLICT_PALM_WINS || confAction == CONFLICT_OUTLOOK_WINS;
     m_nAction = m_bDecided ? confAction : CONFLICT_NOTHING;
 
+    // Every listed row takes part, ticked or not.
+    auto taking = [](const std::vector<SyncRow>& rows) {
+        RecordSet set;
+        for (const SyncRow& row : rows)
+            if (row.rec) set.insert(row.rec);
+        return set;
+    };
+    const RecordSet palmAmbiguous = Ambiguous(m_Palm.GetStore(), taking(palmRows));
+    const RecordSet olAmbiguous = Ambiguous(m_Outlook.GetStore(), taking(outlookRows));
+    const auto palmPos = Positions(m_Palm.GetStore());
+    const auto olPos = Positions(m_Outlook.GetStore());
+
     // Key indexes instead of a walk of the other store per row. Appends are
     // taken in by themselves; every record rewritten in place is announced.
     CommMatchIndex palmIndex(m_Palm.GetStore());
     CommMatchIndex olIndex(m_Outlook.GetStore());
-
-    for (size_t i = 0; i < palmRows.size() && !r.cancelled; ++i) {
-        m_Ui.SetProgress(Percent(static_cast<double>(i + 1) * step));
-        CommAddr* rec = palmRows[i].rec;
-        if (!rec) continue;
-        CommAddr* matched = nullptr;
-        uint32_t p = 0;
-        int res = olIndex.Find(rec, &matched, &p);
-        if (res == MATCH_NEW) {
-            Count(m_Outlook.AddContact(*rec), r);
-        } else if (res == MATCH_DIFF && matched) {
+    const Pass passes[2] = {
+        {true, m_Palm, m_Outlook, palmIndex, olIndex, palmPos, palmAmbiguous, olAmbiguous},
+        {false, m_Outlook, m_Palm, olIndex, palmIndex, olPos, olAmbiguous, palmAmbiguous},
+    };
+    size_t done = 0;
+    for (const Pass& pass : passes) {
+        const std::vector<SyncRow>& rows = pass.palmRows ? palmRows : outlookRows;
+        for (size_t i = 0; i < rows.size() && !r.cancelled; ++i) {
+            m_Ui.SetProgress(Percent(static_cast<double>(++done) * step));
+            CommAddr* rec = rows[i].rec;
+            if (!rec || Unreadable(rec)) continue;
+            if (pass.ownAmbiguous.count(rec)) {
+                ++r.ambiguous;
+                continue;
+            }
+            CommAddr* matched = nullptr;
+            uint32_t p = 0;
+            const int res = pass.otherIndex.Find(rec, &matched, &p);
+            if (res == MATCH_NEW) {
+                Count(pass.other.AddContact(*rec), !pass.palmRows, r);
+                continue;
+            }
+            if (res != MATCH_DIFF || !matched || Unreadable(matched) || pass.otherAmbiguous.count(matched))
+                continue;
             int32_t action = CONFLICT_NOTHING;
-            if (!Settle(*rec, *matched, confAction, action)) {
+            const CommAddr& palmRec = pass.palmRows ? *rec : *matched;
+            const CommAddr& olRec = pass.palmRows ? *matched : *rec;
+            if (!Settle(palmRec, olRec, confAction, action)) {
                 r.cancelled = true;
                 break;
             }
-            if (action == CONFLICT_PALM_WINS) {
-                Count(m_Outlook.UpdateContact(*rec, p), r);
-                olIndex.Update(p);
-            } else if (action == CONFLICT_OUTLOOK_WINS) {
-                uint32_t own = 0;
-                palmIndex.Find(rec, nullptr, &own);
-                const CommAddr source = *matched;  // the Outlook store may change under it
-                Count(m_Palm.UpdateContact(source, own), r);
-                palmIndex.Update(own);
+            if (action == CONFLICT_NOTHING) continue;
+            // The winner's record overwrites the loser's, wherever each one is.
+            const bool ownWins = (action == CONFLICT_PALM_WINS) == pass.palmRows;
+            if (ownWins) {
+                Overwrite(pass.other, *rec, p, pass.otherIndex, r);
+            } else {
+                const auto own = pass.ownPos.find(rec);
+                if (own != pass.ownPos.end()) Overwrite(pass.own, *matched, own->second, pass.ownIndex, r);
             }
         }
     }
 
-    const size_t palmCount = palmRows.size();
-    for (size_t j = 0; j < outlookRows.size() && !r.cancelled; ++j) {
-        m_Ui.SetProgress(Percent(static_cast<double>(palmCount + j + 1) * step));
-        CommAddr* rec = outlookRows[j].rec;
-        if (!rec) continue;
-        CommAddr* matched = nullptr;
-        uint32_t p = 0;
-        int res = palmIndex.Find(rec, &matched, &p);
-        if (res == MATCH_NEW) {
-            Count(m_Palm.AddContact(*rec), r);
-        } else if (res == MATCH_DIFF && matched) {
-            int32_t action = CONFLICT_NOTHING;
-            if (!Settle(*matched, *rec, confAction, action)) {
-                r.cancelled = true;
-                break;
-            }
-            if (action == CONFLICT_PALM_WINS) {
-                uint32_t own = 0;
-                olIndex.Find(rec, nullptr, &own);
-                const CommAddr source = *matched;
-                Count(m_Outlook.UpdateContact(source, own), r);
-                olIndex.Update(own);
-            } else if (action == CONFLICT_OUTLOOK_WINS) {
-                const CommAddr source = *rec;
-                Count(m_Palm.UpdateContact(source, p), r);
-                palmIndex.Update(p);
-            }
-        }
-    }
-
-    if (!r.cancelled && r.changed && !m_Palm.Save()) r.saveFailed = true;
+    if (!r.cancelled && r.palmWrites > 0 && !m_Palm.Save()) r.saveFailed = true;
     return true;
 }

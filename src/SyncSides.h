@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "src/SyncEngine.h"
 
@@ -15,6 +16,9 @@ class PmAddrInfo;
 
 class PalmSide : public ISyncSide {
 public:
+    // Plain words on what kept the last load from being whole (empty when
+    // it was): shown to the user at once.
+    virtual std::string LoadProblem() const { return {}; }
     virtual void SetSwapName(bool swap) = 0;
     virtual bool LoadByUser(uint32_t userId) = 0;
     virtual bool LoadFile(const char* path) = 0;
@@ -24,6 +28,7 @@ public:
 
 class OutlookSide : public ISyncSide {
 public:
+    virtual std::string LoadProblem() const { return {}; }
     // Reads every contact of the Contacts folder afresh.
     virtual bool Reload() = 0;
     virtual void SetCustomMap(const int32_t map[10]) = 0;
@@ -36,8 +41,5 @@ std::unique_ptr<PalmSide> MakePalmSide();
 // Over OlAddrUtil (opens or joins the Outlook session).
 std::unique_ptr<OutlookSide> MakeOutlookSide();
 
-// Replaces the store record at pos by a whole copy of rec, keeping the store
-// record's own native block; false when pos is out of range.
-bool ReplaceKeepingNative(CommAddrMgr& store, const CommAddr& rec, uint32_t pos);
 
 #endif

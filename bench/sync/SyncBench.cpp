@@ -19,13 +19,9 @@ namespace {
 
 class MemorySide : public ISyncSide {
 public:
-    bool PutMatched(const CommAddr& rec, int res, uint32_t pos) override {
-        if (res == MATCH_NEW) return AddContact(rec);
-        if (res == MATCH_DIFF) return UpdateContact(rec, pos);
-        return false;
-    }
     bool AddContact(const CommAddr& rec) override { return m_Store.AddCopy(&rec) != nullptr; }
     bool UpdateContact(const CommAddr& rec, uint32_t pos) override { return m_Store.UpdateAt(&rec, pos); }
+    bool WouldChange(const CommAddr&, uint32_t) override { return true; }  // times every write
     bool Save() override { return true; }
     CommAddrMgr& GetStore() override { return m_Store; }
 
@@ -42,6 +38,7 @@ public:
     void ShowMessage(const char*, const char*, SyncIcon) override {}
     bool AskConflict(const CommAddr&, const CommAddr&, int32_t&, bool&, bool&) override { return false; }
     void RefreshAfterChange() override {}
+    void ReloadPalmAfterRun() override {}
 };
 
 CommAddr Contact(uint32_t n, bool changed) {

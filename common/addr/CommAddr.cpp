@@ -8,6 +8,7 @@
 
 #include "common/misc/CxDateTime.h"
 #include "common/misc/CxText.h"
+#include "common/addr/CommText.h"
 
 static_assert(std::is_standard_layout<CommAddrData>::value, "slots are found by offset");
 static_assert(std::is_trivially_copyable<CommAddrData>::value, "slots are copied whole");
@@ -252,49 +253,9 @@ bool IsDisplayTextId(int32_t id) {
            InRange(id, 68, 75) || InRange(id, 82, 90);
 }
 
-// Ids compared as text when records are compared.
-bool IsCompareTextId(int32_t id) {
-    return InRange(id, 1, 7) || InRange(id, 9, 61) || id == 65 || InRange(id, 68, 70) ||
-           InRange(id, 82, 90);
-}
-
 // Ids taken from a non-empty source value when records are merged.
 bool IsMergeTextId(int32_t id) {
     return InRange(id, 1, 7) || InRange(id, 9, 65) || InRange(id, 68, 75) || InRange(id, 82, 90);
-}
-
-// Characters of a text slot up to its terminator or its end, whichever
-// comes first: a slot filled to the brim is never read past.
-size_t SlotTextLen(const char* text, size_t size) {
-    const void* end = memchr(text, 0, size);
-    return end ? static_cast<size_t>(static_cast<const char*>(end) - text) : size;
-}
-
-inline bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
-
-inline signed char FoldUpper(char c) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
-    return static_cast<signed char>(c);
-}
-
-// The text comparison over texts that end at their terminator or after n
-// characters.
-int CompareTextBounded(const char* a, size_t na, const char* b, size_t nb) {
-    size_t i = 0, j = 0;
-    auto at = [](const char* s, size_t n, size_t k) -> char { return k < n ? s[k] : '\0'; };
-    while (at(a, na, i) && at(b, nb, j)) {
-        while (IsLineBreak(at(a, na, i))) ++i;
-        while (IsLineBreak(at(b, nb, j))) ++j;
-        const signed char ca = FoldUpper(at(a, na, i));
-        const signed char cb = FoldUpper(at(b, nb, j));
-        if (ca != cb) return ca > cb ? 1 : -1;
-        if (at(a, na, i)) ++i;
-        if (at(b, nb, j)) ++j;
-    }
-    const bool aLeft = at(a, na, i) != '\0';
-    const bool bLeft = at(b, nb, j) != '\0';
-    if (!aLeft && !bLeft) return 0;
-    return aLeft ? 1 : -1;
 }
 
 const char* const kSourceTypeText[] = {
@@ -349,6 +310,72 @@ bool SetFieldText(CommAddr& rec, int32_t id, const char* text) {
     if (!slot) return false;
     CxCopyText(slot, size, text ? text : "");
     return true;
+}
+
+namespace comm_detail {
+
+// Ids compared as text when records are compared.
+bool IsCompareTextId(int32_t id) {
+    return InRange(id, 1, 7) || InRange(id, 9, 61) || id == 65 || InRange(id, 68, 70) ||
+           InRange(id, 82, 90);
+}
+
+// Characters of a text slot up to its terminator or its end, whichever
+// comes first: a slot filled to the brim is never read past.
+size_t SlotTextLen(const char* text, size_t size) {
+    const void* end = memchr(text, 0, size);
+    return end ? static_cast<size_t>(static_cast<const char*>(end) - text) : size;
+}
+
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+signed char FoldUpper(char c) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
+    return static_cast<signed char>(c);
+}
+
+// The text comparison over texts that end at their terminator or after n
+// characters.
+int CompareTextBounded(const char* a, size_t na, const char* b, size_t nb) {
+    size_t i = 0, j = 0;
+    auto at = [](const char* s, size_t n, size_t k) -> char { return k < n ? s[k] : '\0'; };
+    while (at(a, na, i) && at(b, nb, j)) {
+        while (IsLineBreak(at(a, na, i))) ++i;
+        while (IsLineBreak(at(b, nb, j))) ++j;
+        const signed char ca = FoldUpper(at(a, na, i));
+        const signed char cb = FoldUpper(at(b, nb, j));
+        if (ca != cb) return ca > cb ? 1 : -1;
+        if (at(a, na, i)) ++i;
+        if (at(b, nb, j)) ++j;
+    }
+    const bool aLeft = at(a, na, i) != '\0';
+    const bool bLeft = at(b, nb, j) != '\0';
+    if (!aLeft && !bLeft) return 0;
+    return aLeft ? 1 : -1;
+}
+
+}  // namespace comm_detail
+
+using namespace comm_detail;
+
+bool CommSameValues(const CommAddr& a, const CommAddr& b) {
+    for (int32_t id = 1; id <= static_cast<int32_t>(COMM_FIELD_COUNT); ++id) {
+        if (id == FID_STATUS) continue;
+        size_t size = 0;
+        if (const char* ta = GetTextSlot(a, id, &size)) {
+            const char* tb = GetTextSlot(b, id, nullptr);
+            const size_t n = SlotTextLen(ta, size);
+            if (n != SlotTextLen(tb, size) || memcmp(ta, tb, n) != 0) return false;
+        } else if (const int32_t* ia = GetIntSlot(a, id)) {
+            if (*ia != *GetIntSlot(b, id)) return false;
+        } else if (const double* da = GetDateSlot(a, id)) {
+            if (memcmp(da, GetDateSlot(b, id), sizeof(double)) != 0) return false;
+        }
+    }
+    // The tenth custom value has no catalogue id.
+    const size_t n = sizeof a.m_szCustom[9];
+    return SlotTextLen(a.m_szCustom[9], n) == SlotTextLen(b.m_szCustom[9], n) &&
+           memcmp(a.m_szCustom[9], b.m_szCustom[9], SlotTextLen(a.m_szCustom[9], n)) == 0;
 }
 
 // ---------------------------------------------------------------- native block
@@ -535,219 +562,4 @@ const int32_t* CommAddrMgr::GetMatchKeys(uint32_t* count) const {
 const int32_t* CommAddrMgr::GetCompareFields(uint32_t* count) const {
     if (count) *count = m_nCompareFieldCount;
     return m_nCompareFields;
-}
-
-// ---------------------------------------------------------------- matching
-
-int CommAddrMgr::CompareText(const char* a, const char* b) const {
-    if (!a || !b) return -1;
-    return CompareTextBounded(a, SIZE_MAX, b, SIZE_MAX);
-}
-
-bool CommAddrMgr::FieldsEqual(const CommAddr* a, const CommAddr* b, const int32_t* ids,
-                              uint32_t count) const {
-    if (!a || !b || !ids || count == 0) return false;
-    for (uint32_t k = 0; k < count; ++k) {
-        const int32_t id = ids[k];
-        if (IsCompareTextId(id)) {
-            size_t na = 0, nb = 0;
-            const char* ta = GetTextSlot(*a, id, &na);
-            const char* tb = GetTextSlot(*b, id, &nb);
-            if (CompareTextBounded(ta, na, tb, nb) != 0) return false;
-        } else if (id == FID_ANNIVERSARY || id == FID_BIRTHDAY) {
-            if (!(*GetDateSlot(*a, id) == *GetDateSlot(*b, id))) return false;
-        }
-    }
-    return true;
-}
-
-int CommAddrMgr::FindMatch(const CommAddr* rec, CommAddr** matched, uint32_t* index) {
-    if (!rec) return MATCH_ERROR;
-    int result = MATCH_NEW;
-    bool keyMatched = false;
-    uint32_t keyPos = 0;
-    const uint32_t count = GetCount();
-    for (uint32_t pos = 0; pos < count; ++pos) {
-        CommAddr* cur = m_Recs[pos].get();
-        if (cur == rec) {
-            if (matched) *matched = cur;
-            if (index) *index = pos;
-            return MATCH_SAME;
-        }
-        if (FieldsEqual(cur, rec, m_nMatchKeys, m_nMatchKeyCount)) {
-            if (FieldsEqual(cur, rec, m_nCompareFields, m_nCompareFieldCount)) {
-                if (matched) *matched = cur;
-                if (index) *index = pos;
-                return MATCH_SAME;
-            }
-            result = MATCH_DIFF;
-            if (matched) *matched = cur;
-            keyMatched = true;
-            keyPos = pos;
-        }
-    }
-    if (index) *index = keyMatched ? keyPos : count;
-    return result;
-}
-
-bool CommAddrMgr::MarkStatus(CommAddrMgr* other) {
-    if (!other) return false;
-    CommMatchIndex byKey(*other);
-    for (const std::unique_ptr<CommAddr>& rec : m_Recs) {
-        CommAddr* matched = nullptr;
-        uint32_t index = 0;
-        switch (byKey.Find(rec.get(), &matched, &index)) {
-        case MATCH_NEW: rec->m_nStatus = STATUS_NEW; break;
-        case MATCH_DIFF: rec->m_nStatus = STATUS_DIFF; break;
-        default: rec->m_nStatus = STATUS_SAME; break;
-        }
-    }
-    return true;
-}
-
-// ---------------------------------------------------------------- key index
-
-namespace {
-
-// FNV-1a, finished with a mixer so that the low bits spread.
-struct KeyHasher {
-    uint64_t m_nState = 14695981039346656037ULL;
-    void Add(unsigned char c) {
-        m_nState ^= c;
-        m_nState *= 1099511628211ULL;
-    }
-    uint64_t Finish() const {
-        uint64_t h = m_nState;
-        h ^= h >> 33;
-        h *= 0xff51afd7ed558ccdULL;
-        h ^= h >> 33;
-        return h;
-    }
-};
-
-}  // namespace
-
-// Two texts compare equal exactly when they agree with line breaks removed
-// and ASCII letters folded, and agree on whether a line break follows their
-// last other character. The hash is taken over that form, so texts that
-// compare equal hash alike; candidates are still checked with FieldsEqual.
-uint64_t CommMatchIndex::KeyHash(const CommAddr& rec) const {
-    KeyHasher h;
-    for (uint32_t k = 0; k < m_Store.m_nMatchKeyCount; ++k) {
-        const int32_t id = m_Store.m_nMatchKeys[k];
-        if (!IsCompareTextId(id)) continue;  // such ids never tell records apart by text
-        size_t size = 0;
-        const char* text = GetTextSlot(rec, id, &size);
-        const size_t len = SlotTextLen(text, size);
-        bool breakAtEnd = false;
-        for (size_t i = 0; i < len; ++i) {
-            const char c = text[i];
-            if (IsLineBreak(c)) {
-                breakAtEnd = true;
-                continue;
-            }
-            breakAtEnd = false;
-            h.Add(static_cast<unsigned char>(FoldUpper(c)));
-        }
-        // Field end: a terminator cannot occur in the text, so 0 separates.
-        h.Add(0);
-        h.Add(breakAtEnd ? 1 : 2);
-    }
-    return h.Finish();
-}
-
-CommMatchIndex::CommMatchIndex(CommAddrMgr& store) : m_Store(store), m_nClears(store.m_nClears) {
-    Refresh();
-}
-
-size_t CommMatchIndex::MemoryBytes() const {
-    return m_Hashes.capacity() * sizeof(uint64_t) + m_Next.capacity() * sizeof(uint32_t) +
-           m_Heads.capacity() * sizeof(uint32_t) + m_Found.capacity() * sizeof(uint32_t);
-}
-
-// Buckets are at least twice the records, so chains stay short.
-void CommMatchIndex::Grow() {
-    size_t want = 16;
-    while (want < m_Hashes.size() * 2) want *= 2;
-    if (want <= m_Heads.size()) return;
-    m_Heads.assign(want, kNone);
-    for (uint32_t pos = 0; pos < m_Hashes.size(); ++pos) Link(pos);
-}
-
-void CommMatchIndex::Link(uint32_t pos) {
-    uint32_t& head = m_Heads[m_Hashes[pos] & (m_Heads.size() - 1)];
-    m_Next[pos] = head;
-    head = pos;
-}
-
-void CommMatchIndex::Unlink(uint32_t pos) {
-    uint32_t* link = &m_Heads[m_Hashes[pos] & (m_Heads.size() - 1)];
-    while (*link != kNone && *link != pos) link = &m_Next[*link];
-    if (*link == pos) *link = m_Next[pos];
-}
-
-void CommMatchIndex::Refresh() {
-    if (m_nClears != m_Store.m_nClears || m_Store.GetCount() < m_Hashes.size()) {
-        m_nClears = m_Store.m_nClears;
-        m_Hashes.clear();
-        m_Next.clear();
-        m_Heads.clear();
-    }
-    const uint32_t count = m_Store.GetCount();
-    const uint32_t from = static_cast<uint32_t>(m_Hashes.size());
-    if (from == count && !m_Heads.empty()) return;
-    m_Hashes.reserve(count);
-    m_Next.reserve(count);
-    for (uint32_t pos = from; pos < count; ++pos) {
-        m_Hashes.push_back(KeyHash(*m_Store.m_Recs[pos]));
-        m_Next.push_back(kNone);
-    }
-    const size_t before = m_Heads.size();
-    Grow();
-    if (m_Heads.size() == before)  // not relinked by Grow
-        for (uint32_t pos = from; pos < count; ++pos) Link(pos);
-}
-
-void CommMatchIndex::Update(uint32_t pos) {
-    Refresh();
-    if (pos >= m_Hashes.size()) return;
-    Unlink(pos);
-    m_Hashes[pos] = KeyHash(*m_Store.m_Recs[pos]);
-    Link(pos);
-}
-
-int CommMatchIndex::Find(const CommAddr* rec, CommAddr** matched, uint32_t* index) {
-    if (!rec) return MATCH_ERROR;
-    Refresh();
-    const uint64_t hash = KeyHash(*rec);
-    m_Found.clear();
-    for (uint32_t pos = m_Heads[hash & (m_Heads.size() - 1)]; pos != kNone; pos = m_Next[pos])
-        if (m_Hashes[pos] == hash) m_Found.push_back(pos);
-    std::sort(m_Found.begin(), m_Found.end());
-    // The walk restricted to the records that can share rec's key, in
-    // store order: same first hit, same last key match.
-    int result = MATCH_NEW;
-    bool keyMatched = false;
-    uint32_t keyPos = 0;
-    for (uint32_t pos : m_Found) {
-        CommAddr* cur = m_Store.m_Recs[pos].get();
-        if (cur == rec) {
-            if (matched) *matched = cur;
-            if (index) *index = pos;
-            return MATCH_SAME;
-        }
-        if (m_Store.FieldsEqual(cur, rec, m_Store.m_nMatchKeys, m_Store.m_nMatchKeyCount)) {
-            if (m_Store.FieldsEqual(cur, rec, m_Store.m_nCompareFields, m_Store.m_nCompareFieldCount)) {
-                if (matched) *matched = cur;
-                if (index) *index = pos;
-                return MATCH_SAME;
-            }
-            result = MATCH_DIFF;
-            if (matched) *matched = cur;
-            keyMatched = true;
-            keyPos = pos;
-        }
-    }
-    if (index) *index = keyMatched ? keyPos : static_cast<uint32_t>(m_Hashes.size());
-    return result;
 }

@@ -306,6 +306,11 @@ const double* GetDateSlot(const CommAddr& rec, int32_t id);
 // Stores text into a text field, cut to its slot; false for other ids.
 bool SetFieldText(CommAddr& rec, int32_t id, const char* text);
 
+// True when every value slot of a and b but the Status holds the same
+// (texts byte for byte up to their terminator); flags, cut marks and native
+// blocks are not looked at.
+bool CommSameValues(const CommAddr& a, const CommAddr& b);
+
 // Copies the catalogue row of the id to out. False (out untouched) when out
 // is null or no row has the id.
 bool GetFieldInfo(int32_t id, CommFieldInfo* out);
@@ -351,7 +356,11 @@ public:
     int CompareText(const char* a, const char* b) const;
     // True when every listed field counts as equal in a and b.
     bool FieldsEqual(const CommAddr* a, const CommAddr* b, const int32_t* ids, uint32_t count) const;
-    // Searches this store for the counterpart of rec. Either out pointer may
+    // True when every match-key text of rec is empty.
+    bool KeyEmpty(const CommAddr& rec) const;
+    // Searches this store for the counterpart of rec. A record with an empty
+    // key is the same only as an empty-key record whose compared fields all
+    // agree, and otherwise new (never different). Either out pointer may
     // be null. For MATCH_NEW *matched is left alone and *index is the count.
     // Does not move the store's cursor.
     int FindMatch(const CommAddr* rec, CommAddr** matched, uint32_t* index);
@@ -381,6 +390,8 @@ class CommMatchIndex {
 public:
     explicit CommMatchIndex(CommAddrMgr& store);
     int Find(const CommAddr* rec, CommAddr** matched, uint32_t* index);
+    // Positions (ascending) of the records whose key equals rec's key.
+    void FindKeyMatches(const CommAddr* rec, std::vector<uint32_t>& out);
     // The record at pos was changed in place: file it under its new key.
     void Update(uint32_t pos);
     // Takes in records appended since the last call (all again after a Clear).

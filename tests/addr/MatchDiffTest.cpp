@@ -50,12 +50,16 @@ int RefFindMatch(CommAddrMgr& store, CommAddr* rec, CommAddr** matched, uint32_t
     bool remembered = false;
     uint32_t pos = 0;
     int result = MATCH_NEW;
+    // An empty key tells nothing: such a record is same or new, never different.
+    bool emptyKey = true;
+    for (int32_t id : kKeys) emptyKey = emptyKey && GetTextSlot(*rec, id, nullptr)[0] == '\0';
     for (CommAddr* cur = store.GetFirst(); cur; cur = store.GetNext(), ++*index) {
         if (cur == rec) {
             *matched = cur;
             return MATCH_SAME;
         }
         if (RefFieldsEqual(*cur, *rec, kKeys)) {
+            if (emptyKey && !RefFieldsEqual(*cur, *rec, kCompared)) continue;
             if (RefFieldsEqual(*cur, *rec, kCompared)) {
                 *matched = cur;
                 return MATCH_SAME;

@@ -132,6 +132,12 @@ TEST(CommFindMatch, Cases) {
     CommAddr annBreak = Person("Ann\r\n", "Lee", "ann@x");
     CommAddr bob = Person("Bob", "", "");
     CommAddr empty;
+    CommAddr acme;  // company only: no key
+    CxCopyText(acme.m_szCompany, "Acme");
+    CommAddr acmeCaps;
+    CxCopyText(acmeCaps.m_szCompany, "ACME");
+    CommAddr zeta;
+    CxCopyText(zeta.m_szCompany, "Zeta");
 
     struct Case {
         const char* name;
@@ -144,7 +150,10 @@ TEST(CommFindMatch, Cases) {
     const std::vector<Case> cases = {
         {"empty store", {}, ann, MATCH_NEW, -1, 0},
         {"no key match", {bob, empty}, ann, MATCH_NEW, -1, 2},
-        {"empty keys match each other", {bob, empty}, empty, MATCH_SAME, 1, 1},
+        {"empty keys: equal compared fields are same", {bob, empty}, empty, MATCH_SAME, 1, 1},
+        {"empty keys: equal after folding", {zeta, acmeCaps}, acme, MATCH_SAME, 1, 1},
+        {"empty keys: other compared fields are new, never different", {acme, empty}, zeta, MATCH_NEW, -1, 2},
+        {"empty key against a keyed record is new", {ann}, acme, MATCH_NEW, -1, 1},
         {"case folded key", {bob, annCaps}, ann, MATCH_SAME, 1, 1},
         {"trailing break in the key", {annBreak}, ann, MATCH_NEW, -1, 1},
         {"middle name and birthday do not count", {annMiddle}, ann, MATCH_SAME, 0, 0},

@@ -10,6 +10,7 @@
 #include "common/palm/PalmDesktop.h"
 #include "palm/PalmFixture.h"
 #include "src/ConfAlertDialog.h"
+#include "standins/palmdesktop/PdSetup.h"
 #include "src/dialogs/DialogBase.h"
 #include "src/resource.h"
 #include "standins/outlook/OlStandIn.h"
@@ -116,6 +117,19 @@ std::string World::PalmFile(uint32_t id) const {
 }
 
 void World::AddPalmUser(uint32_t id, const std::string& name, const std::vector<Contact>& contacts) {
+    std::vector<CommAddr> records;
+    for (const Contact& c : contacts) records.push_back(ToCommAddr(c));
+    AddPalmUserRecords(id, name, records);
+}
+
+void World::SetOutlookRecords(const std::vector<CommAddr>& contacts) {
+    const std::string path = m_Outlook.File("contacts.txt");
+    std::string error;
+    ASSERT_TRUE(pdsetup::WriteOutlookFile(path, contacts, error)) << error;
+    SetRegText(HKEY_CURRENT_USER, kOutlookKey, "DataFile", path);
+}
+
+void World::AddPalmUserRecords(uint32_t id, const std::string& name, const std::vector<CommAddr>& contacts) {
     m_strUsers += std::to_string(id) + "\t" + name + "\tuser" + std::to_string(id) + "\r\n";
     vt_test::WriteText(m_Palm.File("users.txt"), m_strUsers);
     const std::string dir = m_Palm.Path() + "user" + std::to_string(id);
@@ -127,10 +141,7 @@ void World::AddPalmUser(uint32_t id, const std::string& name, const std::vector<
     vt_test::WriteBytes(PalmFile(id), palm_fixture::BuildEx(layout));
     PmAddrInfo info(40104);
     ASSERT_TRUE(info.LoadFile(PalmFile(id).c_str()));
-    for (const Contact& c : contacts) {
-        CommAddr rec = ToCommAddr(c);
-        ASSERT_TRUE(info.AddContact(&rec));
-    }
+    for (const CommAddr& rec : contacts) ASSERT_TRUE(info.AddContact(&rec));
     ASSERT_TRUE(info.Save());
 }
 

@@ -48,6 +48,9 @@ public:
     // Palm Desktop users, each with a contacts file of these contacts.
     void AddPalmUser(uint32_t id, const std::string& name, const std::vector<Contact>& contacts);
     void SetOutlook(const std::vector<Contact>& contacts);
+    // The same from whole records (the demo's generated contacts).
+    void AddPalmUserRecords(uint32_t id, const std::string& name, const std::vector<CommAddr>& contacts);
+    void SetOutlookRecords(const std::vector<CommAddr>& contacts);
     // Settings written before the window starts ("ShowWizard" is off).
     void SetSetting(const std::string& key, const std::string& value);
 

@@ -298,12 +298,40 @@ TEST_F(MainWindowTest, TicksFollowModesAndButtons) {
     Click(main, IDC_BTNADDRPDCLEAR);
     EXPECT_EQ(TickedNames(pd), "");
     Click(main, IDC_BTNADDROLCLEAR);
+    Click(main, IDC_BTNADDROLDIFF);
+    // Synchronize All takes every row: all show ticked and stay so.
     Click(main, IDC_RBTNADDRSYNC);
-    EXPECT_EQ(TickedNames(pd), "Bob Cid ");
-    EXPECT_EQ(TickedNames(ol), "Bob Eve ");
+    EXPECT_EQ(TickedNames(pd), "Ann Bob Cid Dee ");
+    EXPECT_EQ(TickedNames(ol), "Ann Bob Eve Dee ");
     Click(main, IDC_BTNADDRPDCLEAR);
-    Click(main, IDC_BTNADDRPDDIFF);
+    ListView_SetCheckState(ol, 0, FALSE);  // as a click in the box would
+    EXPECT_EQ(TickedNames(pd), "Ann Bob Cid Dee ");
+    EXPECT_EQ(TickedNames(ol), "Ann Bob Eve Dee ");
+    // Leaving the mode gives the ticks back; the mode then ticks its list by status.
+    Click(main, IDC_RBTNADDRP2O);
+    EXPECT_EQ(TickedNames(ol), "Bob Eve ");
     EXPECT_EQ(TickedNames(pd), "Bob Cid ");
+}
+
+TEST_F(MainWindowTest, SynchronizeAllDisablesTheTickControlsAndSaysWhy) {
+    TfmMain& main = world.Start();
+    const int buttons[] = {IDC_BTNADDRPDALL, IDC_BTNADDRPDDIFF, IDC_BTNADDRPDCLEAR,
+                           IDC_BTNADDROLALL, IDC_BTNADDROLDIFF, IDC_BTNADDROLCLEAR};
+    const UINT items[] = {IDM_LISTALL, IDM_LISTDIFF, IDM_LISTCLEAR};
+    HWND line = GetDlgItem(main.GetListPage(), IDC_LBLSYNCALL);
+    for (bool all : {true, false, true}) {
+        SCOPED_TRACE(all);
+        Click(main, all ? IDC_RBTNADDRSYNC : IDC_RBTNADDRO2P);
+        for (int id : buttons) EXPECT_EQ(IsWindowEnabled(GetDlgItem(main.GetListPage(), id)) != FALSE, !all) << id;
+        HMENU menu = main.PrepareListMenu();
+        ASSERT_NE(menu, nullptr);
+        for (UINT id : items) EXPECT_EQ((GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0, all) << id;
+        EXPECT_EQ((GetMenuState(menu, IDM_LISTDETAIL, MF_BYCOMMAND) & MF_GRAYED) != 0, false);
+        EXPECT_EQ((GetWindowLongA(line, GWL_STYLE) & WS_VISIBLE) != 0, all);
+    }
+    char text[256] = {};
+    GetWindowTextA(line, text, sizeof text);
+    EXPECT_STREQ(text, "All listed contacts take part in Synchronize All, ticked or not.");
 }
 
 TEST_F(MainWindowTest, PalmToOutlookWritesTickedRowsAndRecordsTheRun) {
@@ -455,7 +483,8 @@ TEST_F(MainWindowTest, ConflictOutsideTheListedFieldsIsShownAndCancelStopsTheRun
 
     // Cid went to Outlook before the conflict; nothing after it, no Palm save.
     ASSERT_EQ(other.messages.size(), 1u);
-    EXPECT_EQ(other.messages[0].text, DoneText(1));
+    EXPECT_EQ(other.messages[0].text, DoneText(1) + "\r\n\r\nThe synchronization was cancelled.\r\n\r\n"
+                                                     "The Palm Desktop changes of this run were not saved.");
     EXPECT_EQ(main.Settings().nConfAction, 3);
     EXPECT_EQ(Rows(main.GetHistoryPage().GetList()), 1);
     EXPECT_EQ(Rows(main.GetPalmList()), 3) << "Eve was not added";
@@ -549,10 +578,9 @@ struct ThrowSwitches {
 class ThrowingPalmSide : public PalmSide {
 public:
     explicit ThrowingPalmSide(ThrowSwitches* switches) : m_pSwitches(switches), m_pInner(MakePalmSide()) {}
-    bool PutMatched(const CommAddr& rec, int match, uint32_t pos) override {
-        Check(m_pSwitches->onWrite);
-        return m_pInner->PutMatched(rec, match, pos);
-    }
+    bool WouldChange(const CommAddr& rec, uint32_t pos) override { return m_pInner->WouldChange(rec, pos); }
+    CommSideState GetSideState() const override { return m_pInner->GetSideState(); }
+    bool SavesAtEnd() const override { return m_pInner->SavesAtEnd(); }
     bool AddContact(const CommAddr& rec) override { Check(m_pSwitches->onWrite); return m_pInner->AddContact(rec); }
     bool UpdateContact(const CommAddr& rec, uint32_t pos) override {
         Check(m_pSwitches->onWrite);
@@ -624,7 +652,9 @@ TEST_F(MainWindowTest, FailedWritesAreReportedWithAWarning) {
     const ShownMessage& m = world.messages[0];
     EXPECT_EQ(m.type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
     // Bob reached Outlook and Eve Palm Desktop; Cid could not be added.
-    EXPECT_EQ(m.text, DoneText(2) + "\r\n\r\n1 records could not be written. The debug log holds the reasons.");
+    EXPECT_EQ(m.text,
+              "Contact information was not synchronized completely. 2 records updated.\r\n\r\n"
+              "1 records could not be written. The debug log holds the reasons.");
     RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vantoro\\StandIns\\Outlook", 0, nullptr, 0, KEY_WRITE,
                     nullptr, &h, nullptr);
     RegDeleteValueA(h, "FailName");
