@@ -231,7 +231,7 @@ void RunInvariant::Check(uint32_t seed, int longestNote) {
     }
 }
 
-// Notes up to what both address.dat formats hold (4.1.x: 2047 characters).
+// Notes that fit the 4.1.x note field (2047 characters).
 TEST_P(RunInvariant, SecondRunWritesNothingAndListsMatchAFreshLoad) {
     for (uint32_t seed = 1; seed <= 150; ++seed) {
         Check(seed, 2047);
@@ -239,9 +239,9 @@ TEST_P(RunInvariant, SecondRunWritesNothingAndListsMatchAFreshLoad) {
     }
 }
 
-// Disabled: the 4.1.x address.dat cuts a longer note on save, so a two-way
-// run adds the cut note to Palm Desktop and the next run writes it back.
-TEST_P(RunInvariant, DISABLED_NotesLongerThanTheFileHolds) {
+// Longer notes: the file keeps them whole beside the field, so a two-way run
+// never writes a cut note back over the whole one.
+TEST_P(RunInvariant, NotesLongerThanTheFieldTravelWhole) {
     for (uint32_t seed = 1; seed <= 150; ++seed) {
         Check(seed, 3300);
         if (HasFailure()) return;
