@@ -646,6 +646,8 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
         PutText(a->szCategory, category, "Category");
         PutPrivate(a->nPrivate, rec, a->szFirstName, a->szLastName);
         GetNativeCategoryId(out, a->szCategory, a->nCategoryId);
+        // The text as a load gives it ("Unfiled" for an empty one).
+        m_pClassic->GetCategoryText(a->nCategoryId, a->szCategory, sizeof a->szCategory);
     } else if (PmAddrExRecord* e = out.m_pAddrEx.get()) {
         PutText(*e, e->szFirstName, rec.m_szFirstName, "First Name");
         PutText(*e, e->szLastName, rec.m_szLastName, "Last Name");
@@ -674,6 +676,7 @@ void PmAddrInfo::ContactToRecord(const CommAddr& rec, PmAddrInfoRecord& out) {
         PutText(*e, e->szIm1, rec.m_szIM1, "IM 1");
         PutText(*e, e->szIm2, rec.m_szIM2, "IM 2");
         GetNativeCategoryId(out, e->szCategory, e->nCategoryId);
+        m_pEx->GetCategoryText(e->nCategoryId, e->szCategory, sizeof e->szCategory);
     } else if (PmAddrEx2Record* x = out.m_pAddrEx2.get()) {
         PutText(x->m_szFirstName, rec.m_szFirstName, "First Name");
         PutText(x->m_szLastName, rec.m_szLastName, "Last Name");

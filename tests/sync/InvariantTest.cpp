@@ -162,6 +162,7 @@ void ExpectSameLists(CommAddrMgr& shown, CommAddrMgr& fresh, const char* side) {
         EXPECT_EQ(ShownDifference(shown, a, b), "") << side << " row " << i << ": " << a.m_szFirstName
                                                     << " " << a.m_szLastName;
         EXPECT_EQ(a.m_nStatus, b.m_nStatus) << side << " row " << i << ": " << a.m_szFirstName;
+        EXPECT_STREQ(a.m_szCategory, b.m_szCategory) << side << " row " << i << ": " << a.m_szFirstName;
     }
 }
 
