@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <cstddef>
 #include <map>
 
 #include "common/misc/CxDebugUtil.h"
@@ -179,10 +179,6 @@ std::string Who(CDispCmd& item, const std::string& entryId) {
     if (who.empty()) ReadValue(item, "FullName", who);
     return who.empty() ? entryId : who;
 }
-
-}  // namespace
-
-namespace {
 
 // The item with this EntryID, or null.
 IDispatch* GetItem(CDispCmd* nameSpace, const std::string& entryId, HRESULT& hr) {
