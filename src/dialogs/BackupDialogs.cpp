@@ -91,7 +91,7 @@ public:
 protected:
     void OnInit() override {
         HWND list = Item(IDC_RS_LIST);
-        AddColumns(list, {{"Start", 90}, {"Mode", 70}, {"Palm Desktop", 100}, {"Outlook", 100}});
+        AddColumns(list, {{"Start", 86}, {"Mode", 86}, {"Palm Desktop", 114}, {"Outlook", 114}});
         std::string error;
         if (!ListRestorableRuns(BackupStore(m_Ctx.backupRoot), m_Rows, error)) {
             SetText(IDC_RS_STATUS, error.c_str());
