@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 struct AppSettings;
+struct BackupRun;
 struct CommAddr;
 class PalmUserList;
 class OlAddrUtil;
@@ -42,4 +44,17 @@ struct ExportContext {
     unsigned codePage = 1252;  // texts of classic and 4.1.x files
 };
 int ShowExportDialog(HWND owner, ExportContext& ctx);
+
+// Restore...: the runs that have a backup (start, mode, counts), newest
+// first. "Restore" calls restore with the chosen run; the dialog closes
+// with 1 when it returns true and stays open otherwise. "Run details"
+// shows the chosen run's journal.
+struct RestoreContext {
+    std::string backupRoot;  // BackupStore's root folder
+    std::function<bool(HWND owner, const BackupRun& run)> restore;
+};
+int ShowRestoreDialog(HWND owner, RestoreContext& ctx);
+// Run details: every row of the journal at journalPath in a list. A damaged
+// journal shows the rows before the damage and says where it is.
+int ShowRunDetailsDialog(HWND owner, const std::string& journalPath);
 #endif

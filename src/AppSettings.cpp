@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/backup/BackupStore.h"
 #include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxPlatform.h"
 #include "common/misc/CxText.h"
@@ -69,6 +70,9 @@ void LoadSettings(CxIniUtil& ini, AppSettings& s) {
         s.nAddrCustom[n - 1] = ini.ReadInt(sec, CustomKey(n).c_str(), 0);
     s.bWriteNotes = ini.ReadBool(sec, "WriteNotes", true);
     s.nAddrType = ini.ReadInt(sec, "AddrType", 1);
+    s.nBackupRuns = ini.ReadInt(sec, BackupStore::kKeepRunsKey, BackupStore::kDefaultKeepRuns);
+    // A negative count means nothing; it would keep all, which nobody chose.
+    if (s.nBackupRuns < 0) s.nBackupRuns = BackupStore::kDefaultKeepRuns;
     if (s.bAddrFileNameRefused) s.bUseAddrFile = false;
 }
 
@@ -98,6 +102,7 @@ void SaveSettings(CxIniUtil& ini, const AppSettings& s) {
         ini.WriteInt(sec, CustomKey(n).c_str(), s.nAddrCustom[n - 1]);
     ini.WriteBool(sec, "WriteNotes", s.bWriteNotes);
     ini.WriteInt(sec, "AddrType", s.nAddrType);
+    ini.WriteInt(sec, BackupStore::kKeepRunsKey, s.nBackupRuns);
 }
 
 bool OpenSettings(CxIniUtil& ini, AppSettings& settings, char* dataFolder, size_t size) {

@@ -51,6 +51,8 @@ struct AppSettings {
     int32_t nAddrCustom[kCustomKeyCount];  // keys "AddrCustom_1" .. "AddrCustom_10"
     bool bWriteNotes;
     int32_t nAddrType;
+    // How many of the newest runs keep their backups; 0 keeps all.
+    int32_t nBackupRuns;
     // The stored "AddrFileName" was longer than the field: it was ignored
     // (not cut) and the contacts load by user. Start-up tells the user; the
     // stored keys are left as they are.

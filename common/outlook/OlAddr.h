@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "common/addr/CommAddr.h"
 #include "common/outlook/OlComm.h"
@@ -123,6 +125,14 @@ constexpr size_t OL_PROP_COUNT = 79;
 // In the order they are read and written.
 extern const OlPropInfo g_OlPropInfo[OL_PROP_COUNT];
 
+// Table indexes of the properties a write of buf puts, in put order; with
+// a baseline (what the item held) only those that differ from it.
+std::vector<size_t> OlPropertiesToPut(const OlContactBuf& buf, const OlContactBuf* baseline);
+// The names of the properties such a write changes: those put and those
+// Outlook fills in from them (an address's type and display name, the full
+// name from its parts).
+std::vector<std::string> OlPropertiesChangedBy(const OlContactBuf& buf, const OlContactBuf* baseline);
+
 class OlAddrUtil : public OlBaseUtil {
 public:
     static constexpr int kMapSize = 10;
@@ -164,6 +174,11 @@ public:
     // found by its EntryID; false when that item has left the Contacts
     // folder, the record could not be read whole, or the side is read-only.
     bool UpdateContact(const CommAddr* rec, int32_t position);
+    // What UpdateContact(rec, position) would change, without writing: the
+    // item's EntryID and OlPropertiesChangedBy's names (empty when the
+    // update puts nothing). False when there is no item read there.
+    bool PlanUpdate(const CommAddr* rec, int32_t position, std::string& entryId,
+                    std::vector<std::string>& properties);
 
     // Name of a custom target list entry; empty text outside 0..78.
     static const char* GetTargetName(int32_t index);
@@ -197,6 +212,9 @@ private:
     // The item with this EntryID, when it is still in the Contacts folder.
     IDispatch* FindItem(const char* entryId, const char* who);
     bool Writable(const char* what) const;
+    // The update's buffer (buf) and what the item held (last); false when
+    // no item was read at position.
+    bool PrepareUpdate(const CommAddr* rec, int32_t position, OlContactBuf* buf, OlContactBuf* last);
 
     std::unique_ptr<CommAddrMgr> m_pStore;
     std::unique_ptr<CDispCmd> m_pFolder;

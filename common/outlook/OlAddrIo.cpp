@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "common/misc/CxDebugUtil.h"
 #include "common/misc/CxPlatform.h"
@@ -57,6 +58,12 @@ bool IsEmailAddress(const wchar_t* name) { return StartsWith(name, L"Email") && 
 
 bool IsAddressCompanion(const wchar_t* name) {
     return StartsWith(name, L"Email") && (EndsWith(name, L"AddressType") || EndsWith(name, L"DisplayName"));
+}
+
+bool IsNamePart(const wchar_t* name) {
+    for (const wchar_t* part : {L"FirstName", L"MiddleName", L"LastName"})
+        if (wcscmp(name, part) == 0) return true;
+    return false;
 }
 
 bool SlotEqual(const OlPropInfo& p, const char* a, const char* b) {
@@ -263,28 +270,71 @@ bool OlAddrUtil::ResolveExchangeAddresses(CDispCmd* item, OlContactBuf* buf) {
     return whole;
 }
 
-bool OlAddrUtil::WriteItem(CDispCmd* item, OlContactBuf* buf, const OlContactBuf* baseline) {
-    if (!item || !buf) return false;
+std::vector<size_t> OlPropertiesToPut(const OlContactBuf& buf, const OlContactBuf* baseline) {
+    std::vector<size_t> out;
     // Outlook makes the full name from the name parts: a full name of our
     // own would replace what it derives, so it goes only without them.
-    const bool namedByParts = buf->m_szFirstName[0] || buf->m_szLastName[0];
+    const bool namedByParts = buf.m_szFirstName[0] || buf.m_szLastName[0];
     // Outlook fills an e-mail address's type and display name in anew when
     // the address is put: after a changed address neither is put.
     bool addressPut = false;
-    for (const OlPropInfo& p : g_OlPropInfo) {
+    for (size_t i = 0; i < OL_PROP_COUNT; ++i) {
+        const OlPropInfo& p = g_OlPropInfo[i];
         if (p.m_bReadOnly) continue;
         const bool companion = IsAddressCompanion(p.m_pszName);
         if (!companion) addressPut = false;
         if (namedByParts && wcscmp(p.m_pszName, L"FullName") == 0) continue;
-        char* slot = SlotAt(buf, p.m_nOffset);
+        const char* slot = SlotAt(&buf, p.m_nOffset);
         const char* base = baseline ? SlotAt(baseline, p.m_nOffset) : nullptr;
         if (base && SlotEqual(p, slot, base)) continue;
         if (companion && addressPut) continue;
+        // Puts of empty texts and zero dates are not sent (see CDispCmd).
+        if (p.m_nType == OL_PROP_TEXT && !slot[0]) continue;
+        if (p.m_nType == OL_PROP_DATE) {
+            double v;
+            memcpy(&v, slot, sizeof v);
+            if (v > -0.00001f && v < 0.00001f) continue;
+        }
+        if (IsEmailAddress(p.m_pszName)) addressPut = true;
+        out.push_back(i);
+    }
+    return out;
+}
+
+std::vector<std::string> OlPropertiesChangedBy(const OlContactBuf& buf, const OlContactBuf* baseline) {
+    std::vector<std::string> out;
+    bool namePartPut = false;
+    auto add = [&out](const wchar_t* name) {
+        std::string n;
+        for (const wchar_t* w = name; *w; ++w) n += static_cast<char>(*w);
+        for (const std::string& have : out)
+            if (have == n) return;
+        out.push_back(n);
+    };
+    for (size_t i : OlPropertiesToPut(buf, baseline)) {
+        const wchar_t* name = g_OlPropInfo[i].m_pszName;
+        add(name);
+        if (IsNamePart(name)) namePartPut = true;
+        // Outlook fills the address's type and display name in anew.
+        if (IsEmailAddress(name)) {
+            for (size_t c = i + 1; c < OL_PROP_COUNT && IsAddressCompanion(g_OlPropInfo[c].m_pszName); ++c)
+                add(g_OlPropInfo[c].m_pszName);
+        }
+    }
+    // Outlook derives the full name from the parts put.
+    if (namePartPut) add(L"FullName");
+    return out;
+}
+
+bool OlAddrUtil::WriteItem(CDispCmd* item, OlContactBuf* buf, const OlContactBuf* baseline) {
+    if (!item || !buf) return false;
+    for (size_t i : OlPropertiesToPut(*buf, baseline)) {
+        const OlPropInfo& p = g_OlPropInfo[i];
+        char* slot = SlotAt(buf, p.m_nOffset);
         HRESULT hr = S_OK;
         switch (p.m_nType) {
         case OL_PROP_TEXT:
             hr = item->PutText(p.m_pszName, slot);
-            if (hr == 0 && IsEmailAddress(p.m_pszName) && slot[0]) addressPut = true;
             break;
         case OL_PROP_LONG: {
             int32_t v;
@@ -405,18 +455,40 @@ IDispatch* OlAddrUtil::FindItem(const char* entryId, const char* who) {
     return pItem;
 }
 
+bool OlAddrUtil::PrepareUpdate(const CommAddr* rec, int32_t position, OlContactBuf* buf, OlContactBuf* last) {
+    CommAddr* stored = m_pStore && rec && position >= 0 ? m_pStore->GetAt(static_cast<uint32_t>(position)) : nullptr;
+    if (!stored || stored->m_Native.GetLength() != sizeof(OlContactBuf)) return false;
+    memcpy(last, stored->m_Native.GetData(), sizeof(OlContactBuf));
+    TerminateTexts(last);
+    // Properties without a common field go back as last read.
+    memcpy(buf, last, sizeof(OlContactBuf));
+    ContactToItem(rec, buf);
+    KeepUnchanged(rec, buf, last);
+    return true;
+}
+
+bool OlAddrUtil::PlanUpdate(const CommAddr* rec, int32_t position, std::string& entryId,
+                            std::vector<std::string>& properties) {
+    entryId.clear();
+    properties.clear();
+    std::unique_ptr<OlContactBuf> buf = NewBuffer();
+    std::unique_ptr<OlContactBuf> last = NewBuffer();
+    if (!buf || !last || !PrepareUpdate(rec, position, buf.get(), last.get())) return false;
+    entryId = last->m_szEntryID;
+    properties = OlPropertiesChangedBy(*buf, last.get());
+    return !entryId.empty();
+}
+
 bool OlAddrUtil::UpdateContact(const CommAddr* rec, int32_t position) {
     if (!rec || position < 0 || !m_pFolder || !m_pStore) return false;
     CommAddr* stored = m_pStore->GetAt(static_cast<uint32_t>(position));
     std::unique_ptr<OlContactBuf> buf = NewBuffer();
     std::unique_ptr<OlContactBuf> last = NewBuffer();
     if (!buf || !last) return false;
-    if (!stored || stored->m_Native.GetLength() != sizeof(OlContactBuf)) {
+    if (!PrepareUpdate(rec, position, buf.get(), last.get())) {
         CX_LOG(0, "No Outlook contact was read at position %d; nothing was written.", position);
         return false;
     }
-    memcpy(last.get(), stored->m_Native.GetData(), sizeof(OlContactBuf));
-    TerminateTexts(last.get());
     const std::string who = WhoText(*last);
     if (!Writable(who.c_str())) return false;
     if (stored->m_nFlags & ADDR_FLAG_UNREADABLE) {
@@ -428,10 +500,6 @@ bool OlAddrUtil::UpdateContact(const CommAddr* rec, int32_t position) {
     CDispCmd item(pItem);
     pItem->Release();
 
-    // Properties without a common field go back as last read.
-    memcpy(buf.get(), last.get(), sizeof(OlContactBuf));
-    ContactToItem(rec, buf.get());
-    KeepUnchanged(rec, buf.get(), last.get());
     const bool ok = WriteItem(&item, buf.get(), last.get());
     // The stored buffer now says what the item holds, so a later update
     // compares against what was written rather than what was first read.

@@ -20,6 +20,8 @@
 #define IDD_DUMP                2650
 #define IDD_ABOUT               2700
 #define IDD_EXPORT              2800
+#define IDD_RESTORE             2900
+#define IDD_RUNDETAILS          2950
 
 // Shared by several dialogs.
 #define IDC_DLG_LOGO                2010
@@ -114,3 +116,11 @@
 #define IDC_EX_ALL              2803
 #define IDC_EX_TICKED           2804
 #define IDC_EX_FORMAT           2805
+
+// Restore and run details.
+#define IDC_RS_LIST             2901
+#define IDC_RS_STATUS           2902
+#define IDC_RS_DETAILS          2903
+#define IDC_RS_RESTORE          2904
+#define IDC_RD_LIST             2951
+#define IDC_RD_STATUS           2952

@@ -53,6 +53,7 @@ TEST_F(SettingsFixture, FreshMachineGivesDefaults) {
     for (int32_t v : s.nAddrCustom) EXPECT_EQ(v, 0);
     EXPECT_TRUE(s.bWriteNotes);
     EXPECT_EQ(s.nAddrType, 1);
+    EXPECT_EQ(s.nBackupRuns, 10);
 }
 
 TEST_F(SettingsFixture, SaveWritesEveryKeyInOrderButNotSyncMode) {
@@ -67,7 +68,7 @@ TEST_F(SettingsFixture, SaveWritesEveryKeyInOrderButNotSyncMode) {
         "PDUserID=0\r\nUseAddrFile=0\r\nAddrFileName=\r\nAddrCustom=0\r\nAddrCustom_1=0\r\n"
         "AddrCustom_2=0\r\nAddrCustom_3=0\r\nAddrCustom_4=0\r\nAddrCustom_5=0\r\n"
         "AddrCustom_6=0\r\nAddrCustom_7=0\r\nAddrCustom_8=0\r\nAddrCustom_9=0\r\n"
-        "AddrCustom_10=0\r\nWriteNotes=1\r\nAddrType=1\r\n";
+        "AddrCustom_10=0\r\nWriteNotes=1\r\nAddrType=1\r\nBackupRuns=10\r\n";
     EXPECT_EQ(ReadText(path), expected);
 }
 
@@ -94,6 +95,7 @@ TEST_F(SettingsFixture, ValuesRoundTrip) {
     strcpy(s.szAddrFileName, "C:\\Palm\\user\\address\\address.dat");
     for (int i = 0; i < kCustomKeyCount; ++i) s.nAddrCustom[i] = i * 7;
     s.nAddrType = 5;
+    s.nBackupRuns = 0;  // keep all
     SaveSettings(ini, s);
     AppSettings r;
     LoadSettings(ini, r);
@@ -108,7 +110,7 @@ TEST_F(SettingsFixture, ValuesRoundTrip) {
 TEST_F(SettingsFixture, OddValuesTable) {
     WriteText(path,
               "[Vantoro_OL_PD]\r\nShowColor=yes\r\nLogLevel=7\r\nDiffColor=\r\nNewColor=12abc\r\n"
-              "ShowWizard=  0\r\nConfAction=-1\r\nAddrFileName=" + std::string(400, 'f') + "\r\n");
+              "ShowWizard=  0\r\nConfAction=-1\r\nBackupRuns=-3\r\nAddrFileName=" + std::string(400, 'f') + "\r\n");
     AppSettings s;
     LoadSettings(ini, s);
     EXPECT_FALSE(s.bShowColor);      // a word reads as 0
@@ -117,6 +119,7 @@ TEST_F(SettingsFixture, OddValuesTable) {
     EXPECT_EQ(s.nNewColor, 12);
     EXPECT_FALSE(s.bShowWizard);
     EXPECT_EQ(s.nConfAction, -1);
+    EXPECT_EQ(s.nBackupRuns, 10);    // a negative count is no choice: the default
     EXPECT_STREQ(s.szAddrFileName, "");  // too long: refused, never cut
     EXPECT_TRUE(s.bAddrFileNameRefused);
 }

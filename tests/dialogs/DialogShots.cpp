@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "common/addr/CommAddr.h"
+#include "common/backup/BackupStore.h"
+#include "common/backup/RunJournal.h"
 #include "common/misc/CxIniUtil.h"
 #include "src/AppDialogs.h"
 #include "src/AppSettings.h"
@@ -129,6 +131,40 @@ CommAddr SampleRecord() {
     return rec;
 }
 
+// Two runs of a sample backup folder for Restore and Run details; the
+// journal of the newer one.
+std::string SampleBackups(const std::string& root) {
+    RemoveFolderTree(root);  // a former run's samples
+    BackupStore store(root);
+    std::string error, journalPath;
+    struct Sample {
+        uint16_t hour;
+        const char* mode;
+    };
+    for (const Sample& sample : {Sample{9, "Synchronize All"}, Sample{14, "Palm Desktop to Outlook"}}) {
+        CxSystemTime start = {};
+        start.wYear = 2026;
+        start.wMonth = 12;
+        start.wDay = 10;
+        start.wHour = sample.hour;
+        start.wMinute = 30;
+        start.wMilliseconds = 250;
+        BackupRun run;
+        RunJournal j;
+        if (!store.BeginRun(start, run, error) || !j.Open(store.JournalPath(run), start, sample.mode, error)) continue;
+        j.ContactAdded(JournalSide::Outlook, {"Charles Babbage", "00000000A1B2C3D4E5F6"});
+        j.FieldChanged(JournalSide::Outlook, {"Ada Lovelace", "00000000A1B2C3D4E5F7"}, "BusinessTelephoneNumber",
+                       "020 7946 0100", "020 7946 0101");
+        j.FieldChanged(JournalSide::Palm, {"Ada Lovelace", "1042"}, "Title", "", "Director");
+        j.WriteFailed(JournalSide::Outlook, {"Mary Somerville", "00000000A1B2C3D4E5F8"},
+                      "Outlook refused the value of Hobby");
+        j.Close(error);
+        store.EnsureBackupFolder(run, error);
+        journalPath = store.JournalPath(run);
+    }
+    return journalPath;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -204,5 +240,17 @@ int main(int argc, char** argv) {
     g_steps.clear(); Shoot("problem-report"); CloseWith(IDOK);
     Plan(IDD_DUMP);
     ShowProblemReportDialog(nullptr, ctx);
+
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    RestoreContext restore;
+    restore.backupRoot = std::string(temp) + "vantoro-shots-backups";
+    const std::string journal = SampleBackups(restore.backupRoot);
+    g_steps.clear(); Shoot("restore"); CloseWith(IDCANCEL);
+    Plan(IDD_RESTORE);
+    ShowRestoreDialog(nullptr, restore);
+    g_steps.clear(); Shoot("run-details"); CloseWith(IDCANCEL);
+    Plan(IDD_RUNDETAILS);
+    ShowRunDetailsDialog(nullptr, journal);
     return 0;
 }

@@ -11,12 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "common/backup/BackupStore.h"
+#include "common/backup/RunJournal.h"
 #include "src/AppDialogs.h"
 #include "src/ConfAlertDialog.h"
 #include "src/DpiScale.h"
 #include "src/dialogs/DialogBase.h"
 #include "src/dialogs/DialogIds.h"
 #include "src/resource.h"
+#include "support/TestSupport.h"
 #include "window/WindowEnv.h"
 
 using namespace win_test;
@@ -214,12 +217,33 @@ TEST(DpiChild, DISABLED_NoControlOverlapsOrLeavesItsPage) {
     ShowWizardDialog(main.GetHandle(), ctx);
     ShowCustomMapDialog(main.GetHandle(), ctx);
     ShowDetailDialog(main.GetHandle(), *RecordAt(main.GetPalmList(), 0));
+    {
+        // Restore and Run details over one run with a backup.
+        vt_test::TempDir backups;
+        BackupStore store(backups.Path() + "backups");
+        CxSystemTime start = {};
+        start.wYear = 2026;
+        start.wMonth = 12;
+        start.wDay = 11;
+        BackupRun run;
+        RunJournal journal;
+        std::string error;
+        ASSERT_TRUE(store.BeginRun(start, run, error)) << error;
+        ASSERT_TRUE(journal.Open(store.JournalPath(run), start, "Both ways", error)) << error;
+        journal.ContactAdded(JournalSide::Palm, {"Ann Able", "1"});
+        ASSERT_TRUE(journal.Close(error)) << error;
+        ASSERT_TRUE(store.EnsureBackupFolder(run, error)) << error;
+        RestoreContext restore;
+        restore.backupRoot = store.Root();
+        ShowRestoreDialog(main.GetHandle(), restore);
+        ShowRunDetailsDialog(main.GetHandle(), store.JournalPath(run));
+    }
     Click(main, IDC_RBTNADDRSYNC);
     Click(main, IDC_BTNADDRSTART);
     TfmConfAlert::SetShownHook(nullptr);
 
     const std::set<int> all = {IDD_OPTIONS, IDD_DEBUG, IDD_ABOUT, IDD_DUMP, IDD_WIZARD,
-                               IDD_CUSTOMMAP, IDD_DETAIL, IDD_CONFALERT};
+                               IDD_CUSTOMMAP, IDD_DETAIL, IDD_CONFALERT, IDD_RESTORE, IDD_RUNDETAILS};
     EXPECT_EQ(checked, all);
     std::string list;
     for (const std::string& f : faults) list += f + "\n";
