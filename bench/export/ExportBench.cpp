@@ -96,7 +96,7 @@ void BM_FacadeLoad(benchmark::State& state) {
     state.SetComplexityN(n);
 }
 
-#define VT_SIZES ->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN)
+#define VT_SIZES ->Arg(1000)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN)
 
 BENCHMARK(BM_PalmDump<Format::Classic>) VT_SIZES;
 BENCHMARK(BM_FacadeLoad<Format::Classic>) VT_SIZES;
