@@ -65,8 +65,6 @@ FILE* OpenExclusive(const char* path, const char* mode);
 // Opens an existing file for reading only; others may read it meanwhile but
 // not write it (share-deny-write on Windows, a shared lock on POSIX).
 FILE* OpenReadDenyWrite(const char* path);
-// Last write time in the system's own units (100 ns on Windows, ns on POSIX).
-bool GetFileModified(const char* path, uint64_t& out);
 // A plain file: no folder, device or link.
 bool IsRegularFile(const char* path);
 // The user's own local application data folder without a trailing separator

@@ -282,15 +282,6 @@ FILE* OpenReadDenyWrite(const char* path) {
     return f;
 }
 
-bool GetFileModified(const char* path, uint64_t& out) {
-    out = 0;
-    struct stat st {};
-    if (!path || !*path || stat(path, &st) != 0) return false;
-    out = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000ull +
-          static_cast<uint64_t>(st.st_mtim.tv_nsec);
-    return true;
-}
-
 bool IsRegularFile(const char* path) {
     struct stat st {};
     return path && *path && lstat(path, &st) == 0 && S_ISREG(st.st_mode);

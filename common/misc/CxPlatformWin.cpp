@@ -147,16 +147,6 @@ FILE* OpenReadDenyWrite(const char* path) {
     return f;
 }
 
-bool GetFileModified(const char* path, uint64_t& out) {
-    out = 0;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!path || !*path || !::GetFileAttributesExA(path, GetFileExInfoStandard, &data))
-        return false;
-    out = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-          data.ftLastWriteTime.dwLowDateTime;
-    return true;
-}
-
 bool IsRegularFile(const char* path) {
     if (!path || !*path) return false;
     const DWORD a = ::GetFileAttributesA(path);

@@ -81,7 +81,8 @@ bool PmHashStream(FILE* f, uint64_t& size, uint64_t& hash) {
 bool PmStampStream(FILE* f, const char* path, PmFileStamp& out) {
     out = PmFileStamp{};
     if (!PmHashStream(f, out.size, out.hash)) return false;
-    if (!cxplat::GetFileModified(path, out.modified)) return false;
+    uint64_t size = 0;
+    if (!cxplat::GetFileState(path, size, out.modified)) return false;
     out.valid = true;
     return true;
 }
@@ -95,15 +96,15 @@ bool PmStreamChanged(FILE* f, const PmFileStamp& stamp) {
 
 bool PmFileChanged(const char* path, const PmFileStamp& stamp) {
     if (!stamp.valid) return false;
-    uint64_t modified = 0;
-    if (!path || !cxplat::GetFileModified(path, modified)) return true;
+    uint64_t modified = 0, size = 0;
+    if (!path || !cxplat::GetFileState(path, size, modified)) return true;
     // The quick check; equal size and time are taken as the same content.
     FILE* f = cxplat::OpenReadDenyWrite(path);
     if (!f) {
         // Held by someone else: only the quick check can be made.
         CX_LOG(2, "The Palm Desktop file could not be read to compare it with the loaded one: %s",
                path);
-        return modified != stamp.modified;
+        return modified != stamp.modified || size != stamp.size;
     }
     bool changed = false;
     if (modified != stamp.modified) {
