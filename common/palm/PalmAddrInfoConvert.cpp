@@ -127,26 +127,27 @@ struct PhoneSlots {
     const void* record = nullptr;
 };
 
+// Classic and 4.1.x records keep their phones alike, whole texts beside.
+template <typename Record>
+void FileSlots(Record& rec, PhoneSlots& s) {
+    constexpr int kCount = static_cast<int>(sizeof rec.szPhone / sizeof rec.szPhone[0]);
+    static_assert(kCount <= 7, "PhoneSlots holds seven slots");
+    s.count = kCount;
+    s.width = sizeof rec.szPhone[0];
+    for (int i = 0; i < kCount; ++i) {
+        s.text[i] = rec.szPhone[i];
+        s.label[i] = &rec.nPhoneKind[i];
+    }
+    s.whole = &rec.whole;
+    s.record = &rec;
+}
+
 PhoneSlots SlotsOf(PmAddrInfoRecord& r) {
     PhoneSlots s;
     if (r.m_pAddr) {
-        s.count = 5;
-        s.width = sizeof r.m_pAddr->szPhone[0];
-        for (int i = 0; i < 5; ++i) {
-            s.text[i] = r.m_pAddr->szPhone[i];
-            s.label[i] = &r.m_pAddr->nPhoneKind[i];
-        }
-        s.whole = &r.m_pAddr->whole;
-        s.record = r.m_pAddr.get();
+        FileSlots(*r.m_pAddr, s);
     } else if (r.m_pAddrEx) {
-        s.count = 7;
-        s.width = sizeof r.m_pAddrEx->szPhone[0];
-        for (int i = 0; i < 7; ++i) {
-            s.text[i] = r.m_pAddrEx->szPhone[i];
-            s.label[i] = &r.m_pAddrEx->nPhoneKind[i];
-        }
-        s.whole = &r.m_pAddrEx->whole;
-        s.record = r.m_pAddrEx.get();
+        FileSlots(*r.m_pAddrEx, s);
     } else if (r.m_pAddrEx2) {
         s.count = PM_ADDREX2_PHONES;
         s.width = sizeof r.m_pAddrEx2->m_szPhone[0];
